@@ -1,0 +1,30 @@
+# Orvane: `make run` starts the host with the plug-in, `make test` runs every
+# test. Both install the missing Debian packages first.
+JOBS ?= $(shell nproc)
+RUN_DIR := build/run
+TEST_DIR := build/test
+
+.PHONY: all deps run build test bench clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B $(RUN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_BUILD_TESTS=OFF
+	cmake --build $(RUN_DIR) -j $(JOBS)
+
+run: build
+	bash scripts/run-host.sh $(RUN_DIR)
+
+test: deps
+	cmake -S . -B $(TEST_DIR) -DCMAKE_BUILD_TYPE=Debug -DORVANE_SANITIZE=ON
+	cmake --build $(TEST_DIR) -j $(JOBS)
+	bash scripts/run-tests.sh $(TEST_DIR)
+
+bench: build
+	@for b in $(RUN_DIR)/bench/*_bench; do echo "== $$b"; $$b; done
+
+clean:
+	rm -rf build

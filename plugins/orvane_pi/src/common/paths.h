@@ -1,0 +1,29 @@
+// Where the plug-in keeps its files. The local data root is $LOCALAPPDATA
+// when set (tests point it at a temporary folder), else $XDG_DATA_HOME, else
+// ~/.local/share; the configuration root is $XDG_CONFIG_HOME, else ~/.config.
+#pragma once
+
+#include <string>
+
+namespace orvane {
+
+std::string LocalDataRoot();
+std::string ConfigRoot();
+
+std::string PluginLoadLogPath();   // <data>/opencpn/plugins/orvane_pi/logs/plugin_load.log
+std::string PluginDataDir();       // <data>/opencpn/plugins/orvane_pi/data
+std::string CorpusExtractDir();    // <data>/opencpn/plugins/orvane_pi/cache/corpus_zip
+std::string FetchCacheDir();       // <data>/opencpn/orvane_cache
+std::string ParcelsDir();          // <data>/opencpn/orvane_cache/parcels
+std::string ReportsDir();          // <data>/opencpn/orvane_pi/reports
+std::string ArrivalLogFile();      // <data>/opencpn/orvane_pi/logs/orvane_arrival.jsonl
+std::string SettingsFilePath();    // <config>/opencpn/orvane_pi.ini
+
+// Creates dir and its parents; true when it exists afterwards.
+bool EnsureDirectory(const std::string& dir);
+
+// Appends text to the file at path, creating its folder when missing.
+// Returns false (and writes nothing) when the file cannot be opened.
+bool AppendToFile(const std::string& path, const std::string& text);
+
+}  // namespace orvane

@@ -1,0 +1,263 @@
+#include "orvane_pi/orvane_pi.h"
+
+#include <wx/image.h>
+#include <wx/log.h>
+
+#include "common/clock.h"
+#include "common/paths.h"
+#include "common/sample_bulletin.h"
+#include "common/toolbar_icon.h"
+#include "orvane_pi/translate.h"
+#include "parse/bulletin.h"
+#include "parse/geography.h"
+#include "ui/nt_dialog.h"
+
+using namespace orvane;
+
+namespace {
+
+// The toolbar bitmaps belong to the process: made by the first object and
+// kept until exit, because the host may still show them after DeInit.
+wxBitmap* g_plugin_bitmap = nullptr;
+wxBitmap* g_tool_bitmap = nullptr;
+
+wxBitmap* MakeBitmap(Rgba background, Rgba triangle) {
+  const std::vector<uint8_t> px = MakeTriangleIcon(background, triangle);
+  wxImage img(kToolIconSize, kToolIconSize);
+  img.InitAlpha();
+  for (int y = 0; y < kToolIconSize; ++y)
+    for (int x = 0; x < kToolIconSize; ++x) {
+      const uint8_t* p = &px[(y * kToolIconSize + x) * 4];
+      img.SetRGB(x, y, p[0], p[1], p[2]);
+      img.SetAlpha(x, y, p[3]);
+    }
+  return new wxBitmap(img, 32);
+}
+
+void EnsureBitmaps() {
+  if (!g_plugin_bitmap) g_plugin_bitmap = MakeBitmap(kPluginIconBackground, kPluginIconTriangle);
+  if (!g_tool_bitmap) g_tool_bitmap = MakeBitmap(kToolIconBackground, kToolIconTriangle);
+}
+
+void WriteLoadLine() {
+  const std::string line = FormatLocalTime(NowUtcMs(), "%Y-%m-%d %H:%M:%S") +
+                           " PluginLoader Loading orvane_pi; Init OK (no failed to load)";
+  AppendToFile(PluginLoadLogPath(), line + "\n");  // a log that cannot be written is not fatal
+  wxLogMessage("%s", ToWx(line));
+}
+
+// The fetch cache arrives with the fetching work; until then there is never
+// a cached NAVAREA text and start-up shows the sample bulletin.
+bool ReadNavareaCacheText(int /*navarea*/, std::string* /*text*/) { return false; }
+
+}  // namespace
+
+orvane_pi::orvane_pi(void* host) : opencpn_plugin_118(host) { EnsureBitmaps(); }
+
+orvane_pi::~orvane_pi() {
+  if (click_timer_.IsRunning()) click_timer_.Stop();
+}
+
+int orvane_pi::Init() {
+  WriteLoadLine();
+
+  canvas_ = GetOCPNCanvasWindow();
+  tool_id_ = InsertPlugInTool(wxEmptyString, g_tool_bitmap, g_plugin_bitmap, wxITEM_NORMAL, TrWx("Orvane"),
+                              TrWx("NAVTEX / MSI warnings on chart"), nullptr, -1, 0, this);
+
+  dialog_ = new NtDialog(canvas_, this);
+  dialog_->Hide();
+  // Opening the window always shows the overlay with no range limit.
+  SetShow(true);
+  SetRange(true, 10000.0);
+
+  if (canvas_) {
+    click_timer_.SetOwner(canvas_, kClickTimerId);
+    canvas_->Bind(wxEVT_TIMER, &orvane_pi::OnClickTimer, this, kClickTimerId);
+  }
+
+  std::string cached;
+  if (ReadNavareaCacheText(3, &cached)) {
+    current_navarea_ = 3;
+    store_ = ParseBulletin(cached);
+    status_text_ = FromWx(wxString::Format(TrWx("cache NAVAREA III \xE2\x80\x94 %zu msgs"), store_.size()));
+  } else {
+    status_text_ = Tr("Idle \xE2\x80\x94 Fetch selected NAVAREA(s)");
+    LoadSampleCorpus();
+  }
+
+  dialog_->SetShowCheck(show_);
+  dialog_->RefreshList();
+
+  RefreshStatus();
+  own_area_fetch_done_ = true;
+  StartFetch();
+  return kOrvaneCapabilities;
+}
+
+bool orvane_pi::DeInit() {
+  if (click_timer_.IsRunning()) click_timer_.Stop();
+  if (canvas_) canvas_->Unbind(wxEVT_TIMER, &orvane_pi::OnClickTimer, this, kClickTimerId);
+  if (dialog_) {
+    dialog_->Close(false);
+    delete dialog_;
+    dialog_ = nullptr;
+  }
+  return true;
+}
+
+wxBitmap* orvane_pi::GetPlugInBitmap() { return g_plugin_bitmap; }
+wxString orvane_pi::GetCommonName() { return "Orvane"; }
+wxString orvane_pi::GetShortDescription() { return TrWx("NAVTEX/MSI chart overlay via Quorvant"); }
+wxString orvane_pi::GetLongDescription() {
+  return TrWx(
+      "Orvane MSI chart overlay via Quorvant.\nMulti-NAVAREA fetch (I-XXI), OpenGL overlays, category colors,\n"
+      "message list, export report, arrival log.\n518 kHz international / 490 kHz national-local where available.");
+}
+
+void orvane_pi::ShowPreferencesDialog(wxWindow* parent) {
+  ShowSettingsDialog(parent, settings_start_page_);
+  settings_start_page_ = 0;
+}
+
+void orvane_pi::ShowSettingsDialog(wxWindow* /*parent*/, int page) {
+  // The settings dialog itself comes later; the page it opens on is kept now.
+  settings_start_page_ = page;
+  ++settings_dialog_opens_;
+}
+
+void orvane_pi::StartFetch() {
+  // Background fetching comes with the fetch jobs; nothing is fetched yet.
+  ++fetch_starts_;
+}
+
+void orvane_pi::SetCursorLatLon(double lat, double lon) {
+  cursor_lat_ = lat;
+  cursor_lon_ = lon;
+}
+
+bool orvane_pi::MouseEventHook(wxMouseEvent&) { return false; }
+
+void orvane_pi::OnToolbarToolCallback(int) {
+  const int64_t now = NowUtcMs();
+  const int64_t since = now - last_click_ms_;
+  if (last_click_ms_ != 0 && since >= 0 && since < kClickBurstMs)
+    ++click_count_;
+  else
+    click_count_ = 1;
+  last_click_ms_ = now;
+  click_timer_.Start(kClickBurstMs, wxTIMER_ONE_SHOT);
+}
+
+void orvane_pi::OnClickTimer(wxTimerEvent& event) {
+  if (event.GetId() != kClickTimerId) {
+    event.Skip();
+    return;
+  }
+  OnClickBurstEnd();
+}
+
+void orvane_pi::OnClickBurstEnd() {
+  const int n = click_count_;
+  click_count_ = 0;
+  last_click_ms_ = 0;
+  if (n < 1) return;
+  if (n == 1) {
+    const bool show = !dialog_ || !dialog_->IsShown();
+    SetShow(show);
+    if (!dialog_) return;
+    dialog_->SetShowCheck(show);
+    if (!show) {
+      dialog_->Hide();
+    } else {
+      dialog_->RefreshList();
+      dialog_->Show();
+      dialog_->Raise();
+    }
+  } else {
+    ShowSettingsDialog(canvas_, n == 2 ? 0 : 1);
+  }
+}
+
+void orvane_pi::SetPositionFixEx(PlugIn_Position_Fix_Ex& pfix) {
+  own_lat_ = pfix.Lat;
+  own_lon_ = pfix.Lon;
+  have_fix_ = true;
+  const int a = NavareaOf(pfix.Lat, pfix.Lon);
+  const int64_t now = NowUtcMs();
+  if (a > 0 && a != current_navarea_) {
+    const int64_t since = now - last_navarea_change_ms_;
+    if (last_navarea_change_ms_ != 0 && since >= 0 && since < kNavareaChangeGapMs) {
+      // Damps flapping at a NAVAREA border.
+      if (last_status_refresh_ms_ == 0 || now - last_status_refresh_ms_ >= kFixStatusGapMs) RefreshStatus();
+      return;
+    }
+    last_navarea_change_ms_ = now;
+    own_area_fetch_done_ = false;
+    current_navarea_ = a;
+  }
+  if (!own_area_fetch_done_ && current_navarea_ > 0 && navarea_auto_) {
+    own_area_fetch_done_ = true;
+    StartFetch();
+    return;
+  }
+  const int64_t since_status = now - last_status_refresh_ms_;
+  if (last_status_refresh_ms_ != 0 && (since_status < kFixStatusGapMs)) return;
+  last_status_refresh_ms_ = now;
+  RefreshStatus();
+}
+
+bool orvane_pi::DrawGate(int canvas_index, int priority, bool gl) {
+  if (canvas_index != 0 || (priority != 0 && priority != -1)) return false;
+  last_draw_gl_ = gl;
+  return true;
+}
+
+bool orvane_pi::RenderGLOverlayMultiCanvas(wxGLContext*, PlugIn_ViewPort*, int canvas_index, int priority) {
+  if (!DrawGate(canvas_index, priority, true)) return false;
+  return false;  // the overlay renderer comes later
+}
+
+bool orvane_pi::RenderOverlayMultiCanvas(wxDC&, PlugIn_ViewPort*, int canvas_index, int priority) {
+  if (!DrawGate(canvas_index, priority, false)) return false;
+  return false;  // the overlay renderer comes later
+}
+
+void orvane_pi::RefreshStatus() {
+  if (dialog_) dialog_->UpdateStatus();
+  RequestCanvasRefresh();
+}
+
+void orvane_pi::RequestCanvasRefresh() {
+  const int64_t now = NowUtcMs();
+  if (last_canvas_refresh_ms_ != 0 && now - last_canvas_refresh_ms_ < kCanvasRefreshGapMs) return;
+  last_canvas_refresh_ms_ = now;
+  if (canvas_) RequestRefresh(canvas_);
+}
+
+void orvane_pi::LoadBulletinText(const std::string& text) {
+  const MessageStore previous = store_;
+  store_ = ParseBulletin(text);
+  // The arrival log and the SAR alarm compare previous and store_ once they exist.
+  (void)previous;
+  RefreshStatus();
+}
+
+void orvane_pi::LoadSampleCorpus() {
+  if (current_navarea_ < 1) current_navarea_ = 3;
+  LoadBulletinText(std::string(kSampleBulletin, kSampleBulletinSize));
+  status_text_ = Tr("sample corpus (offline)");
+  RefreshStatus();
+}
+
+void orvane_pi::SetShow(bool show) {
+  show_ = show;
+  if (!show && canvas_) canvas_->UnsetToolTip();
+  RefreshStatus();
+}
+
+void orvane_pi::SetRange(bool all, double nm) {
+  range_all_ = all;
+  range_nm_ = nm;
+  RefreshStatus();
+}

@@ -1,0 +1,13 @@
+// Sorting a message into one of the thirteen chart categories.
+#pragma once
+
+#include <string>
+
+#include "parse/msi_model.h"
+
+namespace orvane {
+
+// Category of an upper-cased message text; OTHER when nothing applies.
+MsgType Classify(const std::string& upper);
+
+}  // namespace orvane

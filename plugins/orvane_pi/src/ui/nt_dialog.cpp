@@ -1,0 +1,48 @@
+#include "ui/nt_dialog.h"
+
+#include <wx/sizer.h>
+
+#include "orvane_pi/orvane_pi.h"
+#include "orvane_pi/translate.h"
+
+namespace orvane {
+
+NtDialog::NtDialog(wxWindow* parent, orvane_pi* plugin)
+    : wxDialog(parent, wxID_ANY, TrWx("Orvane \xE2\x80\x94 NAVTEX / MSI"), wxDefaultPosition, wxSize(560, 420),
+               wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER),
+      plugin_(plugin) {
+  auto* sizer = new wxBoxSizer(wxVERTICAL);
+  status_ = new wxStaticText(this, wxID_ANY, wxEmptyString);
+  show_check_ = new wxCheckBox(this, wxID_ANY, TrWx("Show"));
+  list_ = new wxListBox(this, wxID_ANY);
+  sizer->Add(status_, 0, wxEXPAND | wxALL, 6);
+  sizer->Add(show_check_, 0, wxLEFT | wxRIGHT, 6);
+  sizer->Add(list_, 1, wxEXPAND | wxALL, 6);
+  SetSizer(sizer);
+  Bind(wxEVT_CLOSE_WINDOW, &NtDialog::OnClose, this);
+  show_check_->Bind(wxEVT_CHECKBOX, &NtDialog::OnShowCheck, this);
+}
+
+void NtDialog::SetShowCheck(bool show) { show_check_->SetValue(show); }
+
+void NtDialog::RefreshList() {
+  list_->Clear();
+  for (const MsiMessage& m : plugin_->store())
+    list_->Append(ToWx(std::string(TypeLabel(m.type)) + "  " + m.title));
+}
+
+void NtDialog::UpdateStatus() { status_->SetLabel(ToWx(plugin_->status_text())); }
+
+void NtDialog::OnClose(wxCloseEvent& event) {
+  // Closing hides the window; the plug-in deletes it at shutdown.
+  if (event.CanVeto()) {
+    event.Veto();
+    Hide();
+  } else {
+    event.Skip();
+  }
+}
+
+void NtDialog::OnShowCheck(wxCommandEvent& event) { plugin_->SetShow(event.IsChecked()); }
+
+}  // namespace orvane

@@ -1,0 +1,71 @@
+// The command-line tool against expected output: the input beside its
+// expected JSON lines, compared as text so a change shows as a diff.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <nlohmann/json.hpp>
+
+#include "test_support.h"
+
+namespace orvane {
+namespace {
+
+struct RunResult {
+  int status;
+  std::string out;
+};
+
+RunResult RunCli(const std::string& args) {
+  RunResult r{-1, ""};
+  FILE* p = popen(("'" ORVANE_CLI_PATH "' " + args).c_str(), "r");
+  if (!p) return r;
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+  r.status = pclose(p);
+  return r;
+}
+
+const std::string kFixtures = ORVANE_FIXTURES_DIR;
+
+TEST(OrvaneParse, SampleBulletinMatchesItsExpectedLines) {
+  const RunResult r = RunCli("parse '" + kFixtures + "/sample_bulletin.txt'");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, test::ReadFile(kFixtures + "/sample_bulletin.expected.jsonl"));
+}
+
+TEST(OrvaneParse, ReadsStandardInputAndPrintsGeoJson) {
+  const RunResult r = RunCli("parse --geojson - < '" + kFixtures + "/sample_bulletin.txt'");
+  EXPECT_EQ(r.status, 0);
+  const auto j = nlohmann::json::parse(r.out);
+  EXPECT_EQ(j["type"], "FeatureCollection");
+  ASSERT_TRUE(j["features"].is_array());
+  for (const auto& f : j["features"]) {
+    EXPECT_EQ(f["type"], "Feature");
+    const auto& g = f["geometry"];
+    if (g["type"] == "Polygon") EXPECT_EQ(g["coordinates"][0].front(), g["coordinates"][0].back());
+    EXPECT_TRUE(f["properties"].contains("title"));
+  }
+}
+
+TEST(OrvaneParse, InvalidUtf8ComesOutAsValidJson) {
+  const std::string path = ::testing::TempDir() + "/bad_utf8.txt";
+  {
+    std::ofstream out(path, std::ios::binary);
+    out << "NAVAREA III - 0001/26 BAD \xC3\x28 BYTES IN THE TITLE\n";
+  }
+  const RunResult r = RunCli("parse '" + path + "'");
+  EXPECT_EQ(r.status, 0);
+  const auto j = nlohmann::json::parse(r.out);
+  EXPECT_EQ(j["number"], 1);
+  EXPECT_NE(j["title"].get<std::string>().find("\xEF\xBF\xBD"), std::string::npos);
+}
+
+TEST(OrvaneParse, MissingFileAndUnknownCommandFail) {
+  EXPECT_NE(RunCli("parse /nonexistent/file 2>/dev/null").status, 0);
+  EXPECT_NE(RunCli("frobnicate 2>/dev/null").status, 0);
+  EXPECT_NE(RunCli("2>/dev/null").status, 0);
+}
+
+}  // namespace
+}  // namespace orvane

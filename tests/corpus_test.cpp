@@ -1,0 +1,105 @@
+// Checks the splitter against real published warnings in ../shared/corpus:
+// each entry there is one warning as broadcast, so it must come out as one
+// message with the serial or frame code its header gives.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "common/text.h"
+#include "parse/bulletin.h"
+
+namespace orvane {
+namespace {
+
+struct CorpusEntry {
+  std::string file;
+  std::string text;
+  std::string frame;  // "#@ frame:" note, for NAVTEX entries
+};
+
+std::vector<CorpusEntry> ReadCorpus() {
+  std::vector<CorpusEntry> out;
+  const std::filesystem::path dir(ORVANE_CORPUS_DIR);
+  if (!std::filesystem::is_directory(dir)) return out;
+  for (const auto& f : std::filesystem::directory_iterator(dir)) {
+    if (f.path().extension() != ".txt") continue;
+    std::ifstream in(f.path(), std::ios::binary);
+    std::string line;
+    CorpusEntry cur{f.path().filename().string(), "", ""};
+    auto flush = [&] {
+      if (!TrimView(cur.text).empty()) out.push_back(cur);
+      cur.text.clear();
+      cur.frame.clear();
+    };
+    while (std::getline(in, line)) {
+      if (line == "====" || line == "====\r") {
+        flush();
+      } else if (line.rfind("#@", 0) == 0) {
+        if (line.rfind("#@ frame: ", 0) == 0) cur.frame = Trim(line.substr(10));
+      } else {
+        cur.text += line + "\n";
+      }
+    }
+    flush();
+  }
+  return out;
+}
+
+const std::vector<CorpusEntry>& Corpus() {
+  static const std::vector<CorpusEntry> corpus = ReadCorpus();
+  return corpus;
+}
+
+TEST(Corpus, EveryWarningIsOneMessageWithItsSerialOrFrameCode) {
+  if (Corpus().empty()) GTEST_SKIP() << "no corpus at " << ORVANE_CORPUS_DIR;
+  EXPECT_EQ(Corpus().size(), 284u);
+  const std::regex serial_re(R"(^\s*(NAVAREA [IVX]+|HYDROLANT|HYDROPAC|HYDROARC) (\d+)/\d+)");
+  int checked_serials = 0, checked_frames = 0;
+  for (const CorpusEntry& e : Corpus()) {
+    SCOPED_TRACE(e.file + ":\n" + e.text);
+    const auto msgs = ParseBulletin(e.text);
+    ASSERT_EQ(msgs.size(), 1u);
+    const MsiMessage& m = msgs[0];
+    EXPECT_TRUE(IsValidUtf8(m.title));
+    EXPECT_LE(m.title.size(), kTitleMaxBytes);
+    if (!e.frame.empty()) {
+      EXPECT_EQ(m.station_id, UpperAscii(e.frame.substr(0, 4)));
+      ++checked_frames;
+      continue;
+    }
+    std::smatch sm;
+    std::istringstream lines(e.text);
+    std::string line;
+    while (std::getline(lines, line)) {
+      if (std::regex_search(line, sm, serial_re)) {
+        EXPECT_EQ(m.number, std::stoi(sm[2].str()));
+        EXPECT_EQ(m.title.rfind(Trim(line).substr(0, 10), 0), 0u) << "title: " << m.title;
+        ++checked_serials;
+        break;
+      }
+    }
+  }
+  EXPECT_GT(checked_serials, 190);
+  EXPECT_GT(checked_frames, 70);
+}
+
+TEST(Corpus, WholeFilesSplitIntoTheirWarnings) {
+  if (Corpus().empty()) GTEST_SKIP() << "no corpus at " << ORVANE_CORPUS_DIR;
+  // The NGA files joined back into one page each, as a fetch would see them.
+  std::map<std::string, std::string> joined;
+  std::map<std::string, size_t> count;
+  for (const CorpusEntry& e : Corpus()) {
+    joined[e.file] += e.text;
+    ++count[e.file];
+  }
+  for (const auto& [file, text] : joined) {
+    SCOPED_TRACE(file);
+    EXPECT_EQ(ParseBulletin(text).size(), count[file]);
+  }
+}
+
+}  // namespace
+}  // namespace orvane
