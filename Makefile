@@ -11,7 +11,8 @@ all: build
 deps:
 	@bash scripts/install-deps.sh
 
-build: deps
+build:
+	@bash scripts/install-deps.sh --run
 	cmake -S . -B $(RUN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_BUILD_TESTS=OFF
 	cmake --build $(RUN_DIR) -j $(JOBS)
 

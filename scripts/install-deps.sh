@@ -16,6 +16,12 @@ PACKAGES=(
   fonts-dejavu-core
 )
 
+# `--run` adds what `make run` uses beyond the build: the coastline data and
+# the tool that turns it into the host's base map.
+if [[ "${1:-}" == "--run" ]]; then
+  PACKAGES+=(gmt gmt-gshhg-low)
+fi
+
 missing=()
 for p in "${PACKAGES[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)

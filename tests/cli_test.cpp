@@ -43,7 +43,9 @@ TEST(OrvaneParse, ReadsStandardInputAndPrintsGeoJson) {
   for (const auto& f : j["features"]) {
     EXPECT_EQ(f["type"], "Feature");
     const auto& g = f["geometry"];
-    if (g["type"] == "Polygon") EXPECT_EQ(g["coordinates"][0].front(), g["coordinates"][0].back());
+    if (g["type"] == "Polygon") {
+      EXPECT_EQ(g["coordinates"][0].front(), g["coordinates"][0].back());
+    }
     EXPECT_TRUE(f["properties"].contains("title"));
   }
 }

@@ -1,33 +1,46 @@
 // orvane-host: a small chart plotter that loads the Orvane plug-in, gives it
-// a toolbar and a chart canvas, and forwards the host callbacks.
-//   orvane-host [--plugin PATH] [--quit-after SECONDS]
+// a toolbar, a chart canvas, a position feed and an active route, and
+// forwards the host callbacks.
+#include <cmath>
 #include <cstdio>
+#include <fstream>
 #include <map>
 #include <memory>
+#include <optional>
+#include <sstream>
 #include <string>
 
 #include <wx/app.h>
 #include <wx/cmdline.h>
-#include <wx/dcbuffer.h>
+#include <wx/dcmemory.h>
+#include <wx/dcscreen.h>
+#include <wx/filedlg.h>
 #include <wx/frame.h>
 #include <wx/log.h>
-#include <wx/panel.h>
+#include <wx/menu.h>
+#include <wx/msgdlg.h>
+#include <wx/statusbr.h>
 #include <wx/timer.h>
 #include <wx/toolbar.h>
 
+#include "chart_canvas.h"
+#include "coastline.h"
+#include "nmea.h"
 #include "orvane_host/mercator.h"
 #include "orvane_host/plugin_api.h"
 #include "plugin_loader.h"
+#include "route.h"
 
 #ifndef ORVANE_DEFAULT_PLUGIN_PATH
 #define ORVANE_DEFAULT_PLUGIN_PATH "liborvane_pi.so"
 #endif
+#ifndef ORVANE_DEFAULT_COASTLINE_PATH
+#define ORVANE_DEFAULT_COASTLINE_PATH ""
+#endif
 
 namespace {
 
-using orvane::host::PluginLoader;
-
-class ChartCanvas;
+using namespace orvane::host;
 
 // What the host operations act on; one frame per process.
 struct HostState {
@@ -36,48 +49,28 @@ struct HostState {
   wxToolBar* toolbar = nullptr;
   std::map<int, opencpn_plugin_118*> tools;
   int next_tool_id = wxID_HIGHEST + 100;
+  std::optional<HostRoute> route;
+  bool route_active = false;
 };
 HostState g_host;
 
-class ChartCanvas : public wxPanel {
- public:
-  explicit ChartCanvas(wxWindow* parent) : wxPanel(parent, wxID_ANY) {
-    SetBackgroundStyle(wxBG_STYLE_PAINT);
-    Bind(wxEVT_PAINT, &ChartCanvas::OnPaint, this);
-  }
-  void set_plugin(opencpn_plugin_118* p) { plugin_ = p; }
-  PlugIn_ViewPort ViewPort() const {
-    const wxSize s = GetClientSize();
-    return orvane::host::MakeViewPort(clat_, clon_, ppm_, s.x, s.y);
-  }
-
- private:
-  void OnPaint(wxPaintEvent&) {
-    wxAutoBufferedPaintDC dc(this);
-    dc.SetBackground(wxBrush(wxColour(200, 220, 235)));
-    dc.Clear();
-    PlugIn_ViewPort vp = ViewPort();
-    DrawGraticule(dc, vp);
-    if (plugin_) plugin_->RenderOverlayMultiCanvas(dc, &vp, 0, 0);
-  }
-  void DrawGraticule(wxDC& dc, const PlugIn_ViewPort& vp) {
-    dc.SetPen(wxPen(wxColour(150, 170, 190), 1));
-    for (int lat = -80; lat <= 80; lat += 10) {
-      const wxPoint a = orvane::host::LatLonToPixel(vp, lat, vp.lon_min);
-      const wxPoint b = orvane::host::LatLonToPixel(vp, lat, vp.lon_max);
-      dc.DrawLine(a, b);
-    }
-    for (int lon = -180; lon <= 180; lon += 10) {
-      const wxPoint a = orvane::host::LatLonToPixel(vp, vp.lat_min, lon);
-      const wxPoint b = orvane::host::LatLonToPixel(vp, vp.lat_max, lon);
-      dc.DrawLine(a, b);
-    }
-  }
-
-  opencpn_plugin_118* plugin_ = nullptr;
-  double clat_ = 40.0, clon_ = 20.0;
-  double ppm_ = 0.00025;  // the Mediterranean and the Black Sea at once
+enum {
+  ID_LOAD_ROUTE = wxID_HIGHEST + 1,
+  ID_ACTIVATE_ROUTE,
+  ID_DEACTIVATE_ROUTE,
+  ID_PREFERENCES,
 };
+
+bool ParseLatLon(const wxString& s, double* lat, double* lon) {
+  double a, b;
+  const std::string t = s.ToStdString();
+  char comma;
+  std::istringstream in(t);
+  if (!(in >> a >> comma >> b) || comma != ',' || std::fabs(a) > 90 || std::fabs(b) > 180) return false;
+  *lat = a;
+  *lon = b;
+  return true;
+}
 
 class HostApp : public wxApp {
  public:
@@ -85,58 +78,239 @@ class HostApp : public wxApp {
     // Like a chart plotter's own log: plug-in log lines go to a stream, not to message boxes.
     delete wxLog::SetActiveTarget(new wxLogStderr());
     wxCmdLineParser parser(argc, argv);
-    parser.AddOption("p", "plugin", "plug-in library to load", wxCMD_LINE_VAL_STRING);
-    parser.AddOption("q", "quit-after", "close cleanly after this many seconds", wxCMD_LINE_VAL_DOUBLE);
+    parser.AddOption("", "plugin", "plug-in library to load", wxCMD_LINE_VAL_STRING);
+    parser.AddOption("", "quit-after", "close cleanly after this many seconds", wxCMD_LINE_VAL_DOUBLE);
+    parser.AddOption("", "position", "fixed own-ship position LAT,LON", wxCMD_LINE_VAL_STRING);
+    parser.AddOption("", "nmea", "replay RMC and GGA sentences from FILE", wxCMD_LINE_VAL_STRING);
+    parser.AddOption("", "speed", "replay or track speed-up factor", wxCMD_LINE_VAL_DOUBLE);
+    parser.AddSwitch("", "track", "sail the active route (simulated own ship)");
+    parser.AddOption("", "route", "load a GPX route and make it the active route", wxCMD_LINE_VAL_STRING);
+    parser.AddOption("", "coastline", "coastline file (GMT multi-segment text)", wxCMD_LINE_VAL_STRING);
+    parser.AddSwitch("", "open-window", "click the plug-in's tool once after start");
+    parser.AddOption("", "screenshot", "write a PNG of the screen just before closing", wxCMD_LINE_VAL_STRING);
+    parser.AddOption("", "centre", "chart centre LAT,LON", wxCMD_LINE_VAL_STRING);
     parser.AddSwitch("h", "help", "show this help", wxCMD_LINE_OPTION_HELP);
     if (parser.Parse() != 0) return false;
-    wxString plugin_path = ORVANE_DEFAULT_PLUGIN_PATH;
-    parser.Found("plugin", &plugin_path);
-    double quit_after = 0;
-    const bool quit = parser.Found("quit-after", &quit_after);
 
-    frame_ = new wxFrame(nullptr, wxID_ANY, "orvane-host", wxDefaultPosition, wxSize(1100, 760));
-    g_host.frame = frame_;
-    g_host.toolbar = frame_->CreateToolBar(wxTB_HORIZONTAL | wxTB_FLAT);
-    g_host.canvas = new ChartCanvas(frame_);
-    frame_->CreateStatusBar();
-    frame_->Bind(wxEVT_TOOL, &HostApp::OnTool, this);
-    frame_->Bind(wxEVT_CLOSE_WINDOW, &HostApp::OnFrameClose, this);
-    frame_->Show();
+    wxString plugin_path = ORVANE_DEFAULT_PLUGIN_PATH, coast_path = ORVANE_DEFAULT_COASTLINE_PATH, value;
+    parser.Found("plugin", &plugin_path);
+    parser.Found("coastline", &coast_path);
+    parser.Found("speed", &speed_);
+    if (speed_ <= 0) speed_ = 1;
+    parser.Found("screenshot", &screenshot_);
+
+    BuildFrame();
+    if (!coast_path.empty()) g_host.canvas->set_coastline(ReadCoastline(coast_path.ToStdString()));
+    if (parser.Found("centre", &value)) {
+      double lat, lon;
+      if (ParseLatLon(value, &lat, &lon)) g_host.canvas->CentreOn(lat, lon);
+    }
+    if (parser.Found("route", &value) && !LoadRoute(value)) return Fail();
 
     std::string error;
     if (!loader_.Open(plugin_path.ToStdString(), &error)) {
-      std::fprintf(stderr, "orvane-host: cannot load %s: %s\n", plugin_path.mb_str().data(), error.c_str());
-      frame_->Destroy();
-      return false;
+      std::fprintf(stderr, "orvane-host: cannot load %s: %s\n", plugin_path.utf8_str().data(), error.c_str());
+      return Fail();
     }
     const int caps = loader_.Start(this);
     g_host.canvas->set_plugin(loader_.plugin());
     g_host.toolbar->Realize();
-    frame_->SetStatusText(wxString::Format("%s loaded, capabilities 0x%08X", loader_.plugin()->GetCommonName(),
-                                           static_cast<unsigned>(caps)));
-    if (quit) {
-      quit_timer_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { frame_->Close(true); });
-      quit_timer_.StartOnce(static_cast<int>(quit_after * 1000));
+    frame_->SetStatusText(wxString::Format("%s loaded (capabilities 0x%08X)", loader_.plugin()->GetCommonName(),
+                                           static_cast<unsigned>(caps)), 0);
+
+    if (parser.Found("position", &value)) {
+      double lat, lon;
+      if (!ParseLatLon(value, &lat, &lon)) {
+        std::fprintf(stderr, "orvane-host: --position wants LAT,LON in degrees\n");
+        return Fail();
+      }
+      fixed_ = std::make_pair(lat, lon);
+      StartFixTimer(1000);
+    } else if (parser.Found("nmea", &value)) {
+      std::ifstream in(value.ToStdString(), std::ios::binary);
+      std::stringstream ss;
+      ss << in.rdbuf();
+      nmea_ = ReadNmeaFixes(ss.str());
+      if (!in || nmea_.empty()) {
+        std::fprintf(stderr, "orvane-host: no RMC or GGA fixes in %s\n", value.utf8_str().data());
+        return Fail();
+      }
+      StartFixTimer(0);
+    } else if (parser.Found("track")) {
+      if (!g_host.route) {
+        std::fprintf(stderr, "orvane-host: --track needs a route (--route FILE.gpx)\n");
+        return Fail();
+      }
+      tracking_ = true;
+      StartFixTimer(0);
+    }
+
+    if (parser.Found("open-window")) {
+      const int id = g_host.tools.empty() ? -1 : g_host.tools.begin()->first;
+      if (id >= 0) CallAfter([id] { g_host.tools[id]->OnToolbarToolCallback(id); });
+    }
+    double quit_after = 0;
+    if (parser.Found("quit-after", &quit_after)) {
+      quit_timer_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { Quit(); });
+      quit_timer_.StartOnce(std::max(1, static_cast<int>(quit_after * 1000)));
     }
     return true;
   }
 
+  int OnExit() override { return exit_code_; }
+
  private:
+  bool Fail() {
+    if (frame_) frame_->Destroy();
+    frame_ = nullptr;
+    return false;
+  }
+
+  void BuildFrame() {
+    frame_ = new wxFrame(nullptr, wxID_ANY, "orvane-host", wxDefaultPosition, wxSize(1180, 780));
+    g_host.frame = frame_;
+    auto* file = new wxMenu;
+    file->Append(ID_LOAD_ROUTE, "Load &route...\tCtrl-R");
+    file->AppendSeparator();
+    file->Append(wxID_EXIT, "&Quit\tCtrl-Q");
+    auto* route = new wxMenu;
+    route->Append(ID_ACTIVATE_ROUTE, "&Activate route");
+    route->Append(ID_DEACTIVATE_ROUTE, "&Deactivate route");
+    auto* plugin = new wxMenu;
+    plugin->Append(ID_PREFERENCES, "&Preferences...");
+    auto* bar = new wxMenuBar;
+    bar->Append(file, "&File");
+    bar->Append(route, "&Route");
+    bar->Append(plugin, "&Plug-in");
+    frame_->SetMenuBar(bar);
+    g_host.toolbar = frame_->CreateToolBar(wxTB_HORIZONTAL | wxTB_FLAT);
+    g_host.canvas = new ChartCanvas(frame_);
+    frame_->CreateStatusBar(3);
+    const int widths[] = {-3, -2, -1};
+    frame_->SetStatusWidths(3, widths);
+    g_host.canvas->on_status = [this](double lat, double lon, double scale) {
+      frame_->SetStatusText(wxString::Format("%.4f %s  %.4f %s", std::fabs(lat), lat >= 0 ? "N" : "S",
+                                             std::fabs(lon), lon >= 0 ? "E" : "W"), 1);
+      frame_->SetStatusText(wxString::Format("1:%.0f", scale), 2);
+    };
+    frame_->Bind(wxEVT_TOOL, &HostApp::OnTool, this);
+    frame_->Bind(wxEVT_MENU, &HostApp::OnLoadRoute, this, ID_LOAD_ROUTE);
+    frame_->Bind(wxEVT_MENU, [this](wxCommandEvent&) { SetRouteActive(true); }, ID_ACTIVATE_ROUTE);
+    frame_->Bind(wxEVT_MENU, [this](wxCommandEvent&) { SetRouteActive(false); }, ID_DEACTIVATE_ROUTE);
+    frame_->Bind(wxEVT_MENU, [this](wxCommandEvent&) {
+      if (loader_.plugin()) loader_.plugin()->ShowPreferencesDialog(frame_);
+    }, ID_PREFERENCES);
+    frame_->Bind(wxEVT_MENU, [this](wxCommandEvent&) { Quit(); }, wxID_EXIT);
+    frame_->Bind(wxEVT_CLOSE_WINDOW, &HostApp::OnFrameClose, this);
+    frame_->Show();
+  }
+
+  bool LoadRoute(const wxString& path) {
+    GpxResult r = ReadGpxRoute(path.ToStdString());
+    if (!r.ok) {
+      std::fprintf(stderr, "orvane-host: %s\n", r.error.c_str());
+      return false;
+    }
+    g_host.route = std::move(r.route);
+    SetRouteActive(true);
+    g_host.canvas->CentreOn(g_host.route->points.front().first, g_host.route->points.front().second);
+    return true;
+  }
+
+  void SetRouteActive(bool on) {
+    g_host.route_active = on && g_host.route.has_value();
+    g_host.canvas->set_route(g_host.route_active ? &*g_host.route : nullptr);
+  }
+
+  void OnLoadRoute(wxCommandEvent&) {
+    wxFileDialog dlg(frame_, "Load route", "", "", "GPX files (*.gpx)|*.gpx", wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    if (dlg.ShowModal() != wxID_OK) return;
+    if (!LoadRoute(dlg.GetPath())) wxMessageBox("This file holds no usable GPX route.", "orvane-host", wxOK, frame_);
+  }
+
+  void StartFixTimer(int first_ms) {
+    fix_timer_.Bind(wxEVT_TIMER, &HostApp::OnFixTimer, this);
+    fix_timer_.StartOnce(std::max(1, first_ms));
+  }
+
+  void SendFix(double lat, double lon, double sog, double cog) {
+    PlugIn_Position_Fix_Ex fix;
+    fix.Lat = lat;
+    fix.Lon = lon;
+    fix.Sog = sog;
+    fix.Cog = cog;
+    fix.FixTime = time(nullptr);
+    g_host.canvas->set_own_ship(lat, lon);
+    if (loader_.plugin()) loader_.plugin()->SetPositionFixEx(fix);
+  }
+
+  void OnFixTimer(wxTimerEvent&) {
+    if (fixed_) {
+      SendFix(fixed_->first, fixed_->second, 0, 0);
+      fix_timer_.StartOnce(1000);
+    } else if (!nmea_.empty()) {
+      const NmeaFix& f = nmea_[nmea_next_];
+      SendFix(f.lat, f.lon, f.sog, f.cog);
+      if (++nmea_next_ < nmea_.size())
+        fix_timer_.StartOnce(std::max(1, static_cast<int>(1000 * ReplayDelaySeconds(f, nmea_[nmea_next_], speed_))));
+    } else if (tracking_ && g_host.route) {
+      constexpr double kKnots = 12.0;
+      track_nm_ += kKnots / 3600.0 * speed_;
+      const auto p = PositionAlong(*g_host.route, track_nm_);
+      SendFix(p.first, p.second, kKnots, 0);
+      if (track_nm_ < RouteLengthNm(*g_host.route)) fix_timer_.StartOnce(1000);
+    }
+  }
+
   void OnTool(wxCommandEvent& e) {
     auto it = g_host.tools.find(e.GetId());
     if (it != g_host.tools.end()) it->second->OnToolbarToolCallback(e.GetId());
   }
+
+  void Quit() {
+    if (!screenshot_.empty()) WriteScreenshot(screenshot_);
+    if (frame_) frame_->Close(true);
+  }
+
+  // The whole screen, so that the plug-in's windows are in the picture too.
+  void WriteScreenshot(const wxString& path) {
+    wxScreenDC screen;
+    const wxSize size = screen.GetSize();
+    wxBitmap bmp(size.x, size.y, 24);
+    {
+      wxMemoryDC mem(bmp);
+      mem.Blit(0, 0, size.x, size.y, &screen, 0, 0);
+    }
+    if (bmp.SaveFile(path, wxBITMAP_TYPE_PNG)) {
+      std::printf("orvane-host: screenshot written to %s\n", path.utf8_str().data());
+    } else {
+      std::fprintf(stderr, "orvane-host: cannot write the screenshot %s\n", path.utf8_str().data());
+      exit_code_ = 1;
+    }
+    std::fflush(stdout);
+  }
+
   void OnFrameClose(wxCloseEvent& e) {
     quit_timer_.Stop();
+    fix_timer_.Stop();
     g_host.canvas->set_plugin(nullptr);
     loader_.Stop();  // DeInit, then destroy_pi
     g_host = HostState();
+    frame_ = nullptr;
     e.Skip();
   }
 
   wxFrame* frame_ = nullptr;
   PluginLoader loader_;
-  wxTimer quit_timer_;
+  wxTimer quit_timer_, fix_timer_;
+  double speed_ = 1.0;
+  std::optional<std::pair<double, double>> fixed_;
+  std::vector<NmeaFix> nmea_;
+  size_t nmea_next_ = 0;
+  bool tracking_ = false;
+  double track_nm_ = 0;
+  wxString screenshot_;
+  int exit_code_ = 0;
 };
 
 }  // namespace
@@ -163,14 +337,24 @@ void RequestRefresh(wxWindow* window) {
   if (window) window->Refresh(false);
 }
 
-void GetCanvasPixLL(PlugIn_ViewPort* vp, wxPoint* pp, double lat, double lon) {
-  *pp = orvane::host::LatLonToPixel(*vp, lat, lon);
+void GetCanvasPixLL(PlugIn_ViewPort* vp, wxPoint* pp, double lat, double lon) { *pp = orvane::host::LatLonToPixel(*vp, lat, lon); }
+
+void GetCanvasLLPix(PlugIn_ViewPort* vp, wxPoint p, double* plat, double* plon) { orvane::host::PixelToLatLon(*vp, p, plat, plon); }
+
+wxString GetActiveRouteGUID() {
+  return g_host.route_active ? wxString::FromUTF8(g_host.route->guid) : wxString();
 }
 
-void GetCanvasLLPix(PlugIn_ViewPort* vp, wxPoint p, double* plat, double* plon) {
-  orvane::host::PixelToLatLon(*vp, p, plat, plon);
+std::unique_ptr<PlugIn_Route> GetRoute_Plugin(const wxString& guid) {
+  if (!g_host.route || wxString::FromUTF8(g_host.route->guid) != guid) return nullptr;
+  auto r = std::make_unique<PlugIn_Route>();
+  r->m_GUID = guid;
+  r->m_NameString = wxString::FromUTF8(g_host.route->name);
+  for (const auto& [lat, lon] : g_host.route->points) {
+    PlugIn_Waypoint w;
+    w.m_lat = lat;
+    w.m_lon = lon;
+    r->waypoints.push_back(w);
+  }
+  return r;
 }
-
-wxString GetActiveRouteGUID() { return wxString(); }
-
-std::unique_ptr<PlugIn_Route> GetRoute_Plugin(const wxString&) { return nullptr; }
