@@ -4,7 +4,8 @@ JOBS ?= $(shell nproc)
 RUN_DIR := build/run
 TEST_DIR := build/test
 
-.PHONY: all deps run build test bench clean
+.PHONY: all deps run build test bench install uninstall clean
+PREFIX ?= $(HOME)/.local
 
 all: build
 
@@ -26,6 +27,12 @@ test: deps
 
 bench: build
 	@for b in $(RUN_DIR)/bench/*_bench; do echo "== $$b"; $$b; done
+
+install: build
+	bash scripts/install.sh "$(PREFIX)" $(RUN_DIR)
+
+uninstall:
+	bash scripts/uninstall.sh "$(PREFIX)"
 
 clean:
 	rm -rf build

@@ -15,6 +15,8 @@
 #include <wx/dcmemory.h>
 #include <wx/dcscreen.h>
 #include <wx/filedlg.h>
+#include <wx/filename.h>
+#include <wx/stdpaths.h>
 #include <wx/frame.h>
 #include <wx/log.h>
 #include <wx/menu.h>
@@ -61,6 +63,15 @@ enum {
   ID_PREFERENCES,
 };
 
+// An installed host finds its plug-in and base map beside itself
+// (PREFIX/bin, PREFIX/lib/orvane, PREFIX/share/orvane); a host in the build
+// tree uses the build tree's.
+wxString Installed(const char* relative, const char* fallback) {
+  const wxFileName exe(wxStandardPaths::Get().GetExecutablePath());
+  const wxFileName candidate(exe.GetPath() + "/../" + relative);
+  return candidate.FileExists() ? candidate.GetAbsolutePath() : wxString(fallback);
+}
+
 bool ParseLatLon(const wxString& s, double* lat, double* lon) {
   double a, b;
   const std::string t = s.ToStdString();
@@ -92,7 +103,9 @@ class HostApp : public wxApp {
     parser.AddSwitch("h", "help", "show this help", wxCMD_LINE_OPTION_HELP);
     if (parser.Parse() != 0) return false;
 
-    wxString plugin_path = ORVANE_DEFAULT_PLUGIN_PATH, coast_path = ORVANE_DEFAULT_COASTLINE_PATH, value;
+    wxString plugin_path = Installed("lib/orvane/liborvane_pi.so", ORVANE_DEFAULT_PLUGIN_PATH);
+    wxString coast_path = Installed("share/orvane/coastline.txt", ORVANE_DEFAULT_COASTLINE_PATH);
+    wxString value;
     parser.Found("plugin", &plugin_path);
     parser.Found("coastline", &coast_path);
     parser.Found("speed", &speed_);
