@@ -1,12 +1,14 @@
 #include "orvane_pi/orvane_pi.h"
 
 #include <wx/image.h>
+#include <wx/utils.h>
 #include <wx/log.h>
 
 #include "common/clock.h"
 #include "common/paths.h"
 #include "common/sample_bulletin.h"
 #include "common/toolbar_icon.h"
+#include "exchange/arrival_log.h"
 #include "orvane_pi/translate.h"
 #include "parse/bulletin.h"
 #include "parse/geography.h"
@@ -238,9 +240,17 @@ void orvane_pi::RequestCanvasRefresh() {
 void orvane_pi::LoadBulletinText(const std::string& text) {
   const MessageStore previous = store_;
   store_ = ParseBulletin(text);
-  // The arrival log and the SAR alarm compare previous and store_ once they exist.
-  (void)previous;
+  WriteArrivalLog(previous, store_);  // a log that cannot be written is skipped
+  RunSarAlarm(previous);
   RefreshStatus();
+}
+
+void orvane_pi::RunSarAlarm(const MessageStore& previous) {
+  const int n = CountNewSarMessages(previous, store_);
+  if (n == 0) return;
+  wxBell();
+  status_text_ = FromWx(wxString::Format(TrWx("SAR ALARM \xE2\x80\x94 %d new B2=D message(s)"), n));
+  if (dialog_) dialog_->SetHoverText(TrWx("Hover: ") + ToWx(status_text_));
 }
 
 void orvane_pi::LoadSampleCorpus() {

@@ -58,6 +58,8 @@ class orvane_pi : public opencpn_plugin_118 {
   void RequestCanvasRefresh();
   void LoadBulletinText(const std::string& text);
   void LoadSampleCorpus();
+  // Rings the bell and says so when new search-and-rescue messages arrived.
+  void RunSarAlarm(const orvane::MessageStore& previous);
   void ShowSettingsDialog(wxWindow* parent, int page);
   void StartFetch();
 

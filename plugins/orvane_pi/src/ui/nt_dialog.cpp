@@ -13,9 +13,11 @@ NtDialog::NtDialog(wxWindow* parent, orvane_pi* plugin)
       plugin_(plugin) {
   auto* sizer = new wxBoxSizer(wxVERTICAL);
   status_ = new wxStaticText(this, wxID_ANY, wxEmptyString);
+  hover_ = new wxStaticText(this, wxID_ANY, wxEmptyString);
   show_check_ = new wxCheckBox(this, wxID_ANY, TrWx("Show"));
   list_ = new wxListBox(this, wxID_ANY);
   sizer->Add(status_, 0, wxEXPAND | wxALL, 6);
+  sizer->Add(hover_, 0, wxEXPAND | wxLEFT | wxRIGHT, 6);
   sizer->Add(show_check_, 0, wxLEFT | wxRIGHT, 6);
   sizer->Add(list_, 1, wxEXPAND | wxALL, 6);
   SetSizer(sizer);
@@ -32,6 +34,10 @@ void NtDialog::RefreshList() {
 }
 
 void NtDialog::UpdateStatus() { status_->SetLabel(ToWx(plugin_->status_text())); }
+
+void NtDialog::SetHoverText(const wxString& text) {
+  if (hover_->GetLabel() != text) hover_->SetLabel(text);
+}
 
 void NtDialog::OnClose(wxCloseEvent& event) {
   // Closing hides the window; the plug-in deletes it at shutdown.

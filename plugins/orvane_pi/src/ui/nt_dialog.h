@@ -18,6 +18,9 @@ class NtDialog : public wxDialog {
   bool ShowChecked() const { return show_check_->GetValue(); }
   void RefreshList();
   void UpdateStatus();
+  // The hover line is rewritten only when its text changes.
+  void SetHoverText(const wxString& text);
+  wxString HoverLine() const { return hover_->GetLabel(); }
 
   wxString StatusLine() const { return status_->GetLabel(); }
   unsigned RowCount() const { return list_->GetCount(); }
@@ -28,6 +31,7 @@ class NtDialog : public wxDialog {
 
   orvane_pi* plugin_;
   wxStaticText* status_;
+  wxStaticText* hover_;
   wxCheckBox* show_check_;
   wxListBox* list_;
 };
