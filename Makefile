@@ -4,7 +4,8 @@ JOBS ?= $(shell nproc)
 RUN_DIR := build/run
 TEST_DIR := build/test
 
-.PHONY: all deps run build test bench install uninstall clean
+.PHONY: all deps run build test bench fuzz install uninstall clean
+FUZZ_SECONDS ?= 60
 PREFIX ?= $(HOME)/.local
 
 all: build
@@ -27,6 +28,9 @@ test: deps
 
 bench: build
 	@for b in $(RUN_DIR)/bench/*_bench; do echo "== $$b"; $$b; done
+
+fuzz: deps
+	bash scripts/fuzz.sh $(FUZZ_SECONDS)
 
 install: build
 	bash scripts/install.sh "$(PREFIX)" $(RUN_DIR)
