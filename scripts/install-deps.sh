@@ -12,7 +12,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libcpp-httplib-dev
   libpugixml-dev
-  xvfb xauth x11-apps
+  xvfb xauth x11-apps unzip
   fonts-dejavu-core
 )
 

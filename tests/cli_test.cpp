@@ -63,6 +63,18 @@ TEST(OrvaneParse, InvalidUtf8ComesOutAsValidJson) {
   EXPECT_NE(j["title"].get<std::string>().find("\xEF\xBF\xBD"), std::string::npos);
 }
 
+TEST(OrvaneParcelCheck, PrintsMetaAndMessagesOrTheRefusal) {
+  const RunResult r = RunCli("parcel check '" + kFixtures + "/parcel_route.json'");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, test::ReadFile(kFixtures + "/parcel_route.expected.jsonl"));
+  const std::string bad = ::testing::TempDir() + "/bad_parcel.json";
+  std::ofstream(bad) << "{\"meta\": {\"format\": \"orvane_parcel_v2\"}, \"messages\": []}";
+  const RunResult refused = RunCli("parcel check '" + bad + "' 2>&1");
+  EXPECT_NE(refused.status, 0);
+  EXPECT_NE(refused.out.find("unsupported or missing meta.format (need orvane_parcel_v1)"), std::string::npos);
+  EXPECT_NE(RunCli("parcel frobnicate x 2>/dev/null").status, 0);
+}
+
 TEST(OrvaneParse, MissingFileAndUnknownCommandFail) {
   EXPECT_NE(RunCli("parse /nonexistent/file 2>/dev/null").status, 0);
   EXPECT_NE(RunCli("frobnicate 2>/dev/null").status, 0);

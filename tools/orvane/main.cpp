@@ -1,5 +1,6 @@
 // orvane: the command-line face of the plug-in's core.
 //   orvane parse [--geojson] [FILE|-]   one JSON object per message
+//   orvane parcel check FILE            a parcel's meta and messages, as an import reads them
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -8,6 +9,10 @@
 #include <sstream>
 #include <string>
 
+#include <wx/init.h>
+
+#include "exchange/parcel.h"
+#include "exchange/parcel_files.h"
 #include "message_json.h"
 #include "parse/bulletin.h"
 
@@ -16,9 +21,12 @@ namespace {
 int Usage() {
   std::fprintf(stderr,
                "usage: orvane parse [--geojson] [FILE|-]\n"
+               "       orvane parcel check FILE\n"
                "  parse    reads a bulletin (a file, or standard input for - or none) and prints\n"
                "           each message as one JSON object per line; --geojson prints a\n"
-               "           GeoJSON FeatureCollection of the messages' geometries instead\n");
+               "           GeoJSON FeatureCollection of the messages' geometries instead\n"
+               "  parcel check  reads a parcel (.json or .zip) as an import would and prints its\n"
+               "           meta and then each message as JSON lines, or why it is refused\n");
   return 2;
 }
 
@@ -68,12 +76,37 @@ int Parse(int argc, char** argv) {
   return std::cout.good() ? 0 : 1;
 }
 
+int ParcelCheck(int argc, char** argv) {
+  if (argc != 2 || std::string(argv[0]) != "check") return Usage();
+  wxInitializer wx;  // the zip reader belongs to the toolkit's base library
+  std::string text, error;
+  std::vector<orvane::MsiMessage> messages;
+  orvane::ParcelMeta meta;
+  if (!orvane::LoadParcelText(argv[1], &text, &error) || !orvane::ReadParcelJson(text, &messages, &meta, &error)) {
+    std::fprintf(stderr, "orvane parcel check: %s: %s\n", argv[1], error.c_str());
+    return 1;
+  }
+  nlohmann::ordered_json m;
+  m["format"] = "orvane_parcel_v1";
+  m["created"] = meta.created;
+  m["route_id"] = meta.route_id;
+  m["route_name"] = meta.route_name;
+  m["corridor_nm"] = meta.corridor_nm;
+  m["navarea_hint"] = meta.navarea_hint;
+  m["note"] = meta.note;
+  m["message_count"] = messages.size();
+  std::cout << orvane::DumpJson({{"meta", m}}) << "\n";
+  for (const orvane::MsiMessage& msg : messages) std::cout << orvane::DumpJson(orvane::MessageToJson(msg)) << "\n";
+  return std::cout.good() ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   const std::string cmd = argv[1];
   if (cmd == "parse") return Parse(argc - 2, argv + 2);
+  if (cmd == "parcel") return ParcelCheck(argc - 2, argv + 2);
   if (cmd == "-h" || cmd == "--help") {
     Usage();
     return 0;
