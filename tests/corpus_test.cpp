@@ -10,6 +10,7 @@
 
 #include "common/text.h"
 #include "parse/bulletin.h"
+#include "parse/positions.h"
 
 namespace orvane {
 namespace {
@@ -99,6 +100,43 @@ TEST(Corpus, WholeFilesSplitIntoTheirWarnings) {
     SCOPED_TRACE(file);
     EXPECT_EQ(ParseBulletin(text).size(), count[file]);
   }
+}
+
+// Positions written as degrees, a dash or blank, minutes and a hemisphere
+// letter, found by a pattern of their own, and kept where the globe has them.
+std::vector<LatLon> WrittenPositions(const std::string& text) {
+  static const std::regex pos_re(
+      R"((^|[^0-9.])(\d{1,3})[- ] *(\d+(?:\.\d+)?) *([NS])[ \t\r\n-]*(\d{1,3})[- ] *(\d+(?:\.\d+)?) *([EW]))",
+      std::regex::icase);
+  std::vector<LatLon> out;
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), pos_re); it != std::sregex_iterator(); ++it) {
+    const std::smatch& m = *it;
+    const double lat_min = std::stod(m[3].str()), lon_min = std::stod(m[6].str());
+    const double lat = std::stoi(m[2].str()) + lat_min / 60, lon = std::stoi(m[5].str()) + lon_min / 60;
+    if (lat_min >= 60 || lon_min >= 60 || lat > 90 || lon > 180) continue;
+    const bool s = m[4].str() == "S" || m[4].str() == "s", w = m[7].str() == "W" || m[7].str() == "w";
+    out.push_back({s ? -lat : lat, w ? -lon : lon});
+  }
+  return out;
+}
+
+TEST(Corpus, EveryWrittenPositionIsOnTheChart) {
+  if (Corpus().empty()) GTEST_SKIP() << "no corpus at " << ORVANE_CORPUS_DIR;
+  size_t positions = 0;
+  for (const CorpusEntry& e : Corpus()) {
+    SCOPED_TRACE(e.file + ":\n" + e.text);
+    const auto msgs = ParseBulletin(e.text);
+    ASSERT_EQ(msgs.size(), 1u);
+    for (const LatLon& p : WrittenPositions(e.text)) {
+      bool drawn = false;
+      for (const MsiGeom& g : msgs[0].geoms)
+        for (const LatLon& q : g.points)
+          drawn = drawn || (std::abs(q.first - p.first) < 1e-5 && std::abs(q.second - p.second) < 1e-5);
+      EXPECT_TRUE(drawn) << p.first << " " << p.second;
+      ++positions;
+    }
+  }
+  EXPECT_GT(positions, 1000u);
 }
 
 }  // namespace
