@@ -9,7 +9,11 @@
 #include <sstream>
 
 #include "common/text.h"
+#include "test_support.h"
 #include "parse/bulletin.h"
+#include "parse/classify.h"
+#include "parse/lexicon.h"
+#include "parse/positions.h"
 
 namespace orvane {
 namespace {
@@ -17,7 +21,8 @@ namespace {
 struct CorpusEntry {
   std::string file;
   std::string text;
-  std::string frame;  // "#@ frame:" note, for NAVTEX entries
+  std::string frame;     // "#@ frame:" note, for NAVTEX entries
+  std::string category;  // the publisher's "#@ category:" note
 };
 
 std::vector<CorpusEntry> ReadCorpus() {
@@ -28,17 +33,19 @@ std::vector<CorpusEntry> ReadCorpus() {
     if (f.path().extension() != ".txt") continue;
     std::ifstream in(f.path(), std::ios::binary);
     std::string line;
-    CorpusEntry cur{f.path().filename().string(), "", ""};
+    CorpusEntry cur{f.path().filename().string(), "", "", ""};
     auto flush = [&] {
       if (!TrimView(cur.text).empty()) out.push_back(cur);
       cur.text.clear();
       cur.frame.clear();
+      cur.category.clear();
     };
     while (std::getline(in, line)) {
       if (line == "====" || line == "====\r") {
         flush();
       } else if (line.rfind("#@", 0) == 0) {
         if (line.rfind("#@ frame: ", 0) == 0) cur.frame = Trim(line.substr(10));
+        if (line.rfind("#@ category: ", 0) == 0) cur.category = Trim(line.substr(13, line.find('|') - 13));
       } else {
         cur.text += line + "\n";
       }
@@ -99,6 +106,75 @@ TEST(Corpus, WholeFilesSplitIntoTheirWarnings) {
     SCOPED_TRACE(file);
     EXPECT_EQ(ParseBulletin(text).size(), count[file]);
   }
+}
+
+// Positions written as degrees, a dash or blank, minutes and a hemisphere
+// letter, found by a pattern of their own, and kept where the globe has them.
+std::vector<LatLon> WrittenPositions(const std::string& text) {
+  static const std::regex pos_re(
+      R"((^|[^0-9.])(\d{1,3})[- ] *(\d+(?:\.\d+)?) *([NS])[ \t\r\n-]*(\d{1,3})[- ] *(\d+(?:\.\d+)?) *([EW]))",
+      std::regex::icase);
+  std::vector<LatLon> out;
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), pos_re); it != std::sregex_iterator(); ++it) {
+    const std::smatch& m = *it;
+    const double lat_min = std::stod(m[3].str()), lon_min = std::stod(m[6].str());
+    const double lat = std::stoi(m[2].str()) + lat_min / 60, lon = std::stoi(m[5].str()) + lon_min / 60;
+    if (lat_min >= 60 || lon_min >= 60 || lat > 90 || lon > 180) continue;
+    const bool s = m[4].str() == "S" || m[4].str() == "s", w = m[7].str() == "W" || m[7].str() == "w";
+    out.push_back({s ? -lat : lat, w ? -lon : lon});
+  }
+  return out;
+}
+
+TEST(Corpus, EveryWrittenPositionIsOnTheChart) {
+  if (Corpus().empty()) GTEST_SKIP() << "no corpus at " << ORVANE_CORPUS_DIR;
+  size_t positions = 0;
+  for (const CorpusEntry& e : Corpus()) {
+    SCOPED_TRACE(e.file + ":\n" + e.text);
+    const auto msgs = ParseBulletin(e.text);
+    ASSERT_EQ(msgs.size(), 1u);
+    for (const LatLon& p : WrittenPositions(e.text)) {
+      bool drawn = false;
+      for (const MsiGeom& g : msgs[0].geoms)
+        for (const LatLon& q : g.points)
+          drawn = drawn || (std::abs(q.first - p.first) < 1e-5 && std::abs(q.second - p.second) < 1e-5);
+      EXPECT_TRUE(drawn) << p.first << " " << p.second;
+      ++positions;
+    }
+  }
+  EXPECT_GT(positions, 1000u);
+}
+
+// The shipped keywords.json changes a category only where the publisher's
+// own category says the built-in rules got it wrong.
+TEST(Corpus, ShippedLexiconOnlyFixesMisclassifiedWarnings) {
+  if (Corpus().empty()) GTEST_SKIP() << "no corpus at " << ORVANE_CORPUS_DIR;
+  const std::map<std::string, MsgType> publisher = {
+      {"CABLE OPERATIONS", CABLE}, {"WELLHEAD", DRILLING}, {"MISSILE OPERATIONS", SPACE}};
+  setenv("ORVANE_LEXICON_PATH", ORVANE_LEXICON_FILE, 1);
+  ResetLexicon();
+  ASSERT_TRUE(LexiconLoaded());
+  int fixed = 0;
+  for (const CorpusEntry& e : Corpus()) {
+    SCOPED_TRACE(e.file + ":\n" + e.text);
+    const std::string u = UpperAscii(CleanText(e.text));
+    const MsgType with = Classify(u), without = ClassifyBuiltIn(u);
+    if (with == without) continue;
+    auto it = publisher.find(e.category);
+    ASSERT_NE(it, publisher.end()) << e.category;
+    EXPECT_EQ(with, it->second);
+    ++fixed;
+  }
+  EXPECT_EQ(fixed, 8);
+  // The sample bulletin keeps its categories.
+  const auto sample = ParseBulletin(test::ReadFile(ORVANE_FIXTURES_DIR "/sample_bulletin.txt"));
+  ASSERT_EQ(sample.size(), 4u);
+  EXPECT_EQ(sample[0].type, DRIFT);
+  EXPECT_EQ(sample[1].type, DRILLING);
+  EXPECT_EQ(sample[2].type, OTHER);
+  EXPECT_EQ(sample[3].type, MILITARY);
+  unsetenv("ORVANE_LEXICON_PATH");
+  ResetLexicon();
 }
 
 }  // namespace

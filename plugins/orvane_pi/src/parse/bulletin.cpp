@@ -1,11 +1,10 @@
 #include "parse/bulletin.h"
 
-#include <climits>
 #include <cstdio>
-#include <cstring>
 
 #include "common/text.h"
 #include "parse/classify.h"
+#include "parse/header.h"
 #include "parse/identity.h"
 #include "parse/positions.h"
 
@@ -18,50 +17,6 @@ bool StartsWith(std::string_view s, std::string_view prefix) {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
-// Words that open a warning when they begin a line. NGA pages head their
-// warnings with HYDROLANT, HYDROPAC and HYDROARC serials.
-constexpr const char* kHeaderWords[] = {"NAVAREA ", "NAVTEX ", "HYDROLANT ", "HYDROPAC ", "HYDROARC "};
-
-// True when the upper-cased line (leading blanks already skipped) opens a
-// message. Warnings name transmitters in their bodies ("NAVTEX STATION SAN
-// JUAN (R) OFF AIR"); such a line is part of the warning, not a new one.
-bool IsHeaderLine(std::string_view upper_line) {
-  for (const char* word : kHeaderWords) {
-    if (!StartsWith(upper_line, word)) continue;
-    if (std::strcmp(word, "NAVTEX ") == 0 && StartsWith(TrimView(upper_line.substr(7)), "STATION")) return false;
-    return true;
-  }
-  return false;
-}
-
-// A line holding only a date-time group, such as "052223Z SEP 26" or
-// "291433 UTC FEB 19": it dates the warning whose header follows it.
-bool IsDateTimeGroupLine(std::string_view line) {
-  std::string_view s = TrimView(line);
-  if (!s.empty() && s.back() == '.') s.remove_suffix(1);
-  size_t i = 0;
-  while (i < s.size() && IsAsciiDigit(s[i])) ++i;
-  if (i != 6) return false;
-  std::string_view rest = s.substr(6);
-  if (StartsWith(rest, "Z")) {
-    rest.remove_prefix(1);
-  } else if (StartsWith(TrimView(rest), "UTC")) {
-    rest = TrimView(rest).substr(3);
-  } else {
-    return false;
-  }
-  rest = TrimView(rest);
-  if (rest.empty()) return true;
-  // Month abbreviation, then an optional two- or four-digit year.
-  if (rest.size() < 3 || !IsAsciiUpper(rest[0]) || !IsAsciiUpper(rest[1]) || !IsAsciiUpper(rest[2])) return false;
-  rest = TrimView(rest.substr(3));
-  if (rest.empty()) return true;
-  if (rest.size() != 2 && rest.size() != 4) return false;
-  for (char c : rest)
-    if (!IsAsciiDigit(c)) return false;
-  return true;
-}
-
 // Splits s into lines at line feeds; a final line feed adds no empty line.
 std::vector<std::string_view> Lines(std::string_view s) {
   std::vector<std::string_view> lines;
@@ -73,82 +28,6 @@ std::vector<std::string_view> Lines(std::string_view s) {
     b = e + 1;
   }
   return lines;
-}
-
-// Offset of the text that follows a leading date-time group line, when that
-// line is directly followed by a header line; 0 otherwise. Header and title
-// reading start there, so "052223Z SEP 26" never stands in for the serial.
-size_t DateTimeGroupPrefixLength(std::string_view upper) {
-  const size_t nl = upper.find('\n');
-  if (nl == std::string_view::npos || !IsDateTimeGroupLine(upper.substr(0, nl))) return 0;
-  std::string_view next = upper.substr(nl + 1);
-  size_t b = 0;
-  while (b < next.size() && IsBlank(next[b])) ++b;
-  return IsHeaderLine(next.substr(b)) ? nl + 1 : 0;
-}
-
-// A small reader for the two serial patterns, with formatted-input rules: a
-// blank in the pattern matches any run of white space, including none.
-struct Reader {
-  std::string_view s;
-  size_t i = 0;
-  void SkipSpace() {
-    while (i < s.size() && IsAsciiSpace(s[i])) ++i;
-  }
-  bool Literal(std::string_view lit) {
-    if (s.compare(i, lit.size(), lit) != 0) return false;
-    i += lit.size();
-    return true;
-  }
-  bool Char(char c) {
-    if (i >= s.size() || s[i] != c) return false;
-    ++i;
-    return true;
-  }
-  bool SkipWord() {  // %*s
-    SkipSpace();
-    const size_t b = i;
-    while (i < s.size() && !IsAsciiSpace(s[i])) ++i;
-    return i > b;
-  }
-  bool SkipNonDigits() {  // %*[^0-9]
-    const size_t b = i;
-    while (i < s.size() && !IsAsciiDigit(s[i])) ++i;
-    return i > b;
-  }
-  bool Int(long long* out) {  // %d
-    SkipSpace();
-    size_t k = i;
-    bool neg = false;
-    if (k < s.size() && (s[k] == '+' || s[k] == '-')) neg = s[k++] == '-';
-    const size_t digits = k;
-    long long v = 0;
-    while (k < s.size() && IsAsciiDigit(s[k])) {
-      if (v < LLONG_MAX / 10) v = v * 10 + (s[k] - '0');
-      ++k;
-    }
-    if (k == digits) return false;
-    i = k;
-    *out = neg ? -v : v;
-    return true;
-  }
-};
-
-// Reads "NAVAREA %*s - %d/%d", then "%*[^0-9]%d/%d"; returns the serial when
-// the rules accept it, 0 otherwise.
-int32_t ReadSerial(std::string_view upper) {
-  long long serial = 0, year = 0;
-  {
-    Reader r{upper};
-    if (r.Literal("NAVAREA") && (r.SkipSpace(), true) && r.SkipWord() && (r.SkipSpace(), true) && r.Char('-') &&
-        r.Int(&serial)) {
-      return (serial > 0 && serial <= INT32_MAX) ? static_cast<int32_t>(serial) : 0;
-    }
-  }
-  Reader r{upper};
-  if (r.SkipNonDigits() && r.Int(&serial) && r.Char('/') && r.Int(&year))
-    return (serial > 0 && serial <= INT32_MAX) ? static_cast<int32_t>(serial) : 0;
-  return 0;
 }
 
 std::string ReadTitle(std::string_view raw_text, size_t skip) {
@@ -239,6 +118,30 @@ FeedSection ReadSectionHeader(std::string_view header) {
   return s;
 }
 
+struct FrameSpan {
+  size_t begin, size;
+};
+
+// Where the NAVTEX frames (ZCZC ... NNNN) of a text lie, in text order.
+std::vector<FrameSpan> FindFrames(std::string_view text) {
+  std::vector<FrameSpan> frames;
+  const std::string u = UpperAscii(text);
+  const size_t n = u.size();
+  size_t a = 0;
+  while (n >= 4 && a <= n - 4) {
+    const size_t d = u.find("ZCZC", a);
+    if (d == std::string::npos) break;
+    const size_t e = (d + 4 <= n - 4) ? u.find("NNNN", d + 4) : std::string::npos;
+    if (e == std::string::npos) {
+      frames.push_back({d, n - d});
+      break;
+    }
+    if (e - d + 4 >= 9) frames.push_back({d, e - d + 4});
+    a = e + 4;
+  }
+  return frames;
+}
+
 }  // namespace
 
 std::string CleanText(std::string_view text) {
@@ -254,20 +157,7 @@ std::string CleanText(std::string_view text) {
 
 std::vector<std::string> SplitFrames(std::string_view text) {
   std::vector<std::string> frames;
-  const std::string u = UpperAscii(text);
-  const size_t n = u.size();
-  size_t a = 0;
-  while (n >= 4 && a <= n - 4) {
-    const size_t d = u.find("ZCZC", a);
-    if (d == std::string::npos) break;
-    const size_t e = (d + 4 <= n - 4) ? u.find("NNNN", d + 4) : std::string::npos;
-    if (e == std::string::npos) {
-      frames.emplace_back(text.substr(d));
-      break;
-    }
-    if (e - d + 4 >= 9) frames.emplace_back(text.substr(d, e - d + 4));
-    a = e + 4;
-  }
+  for (const FrameSpan& f : FindFrames(text)) frames.emplace_back(text.substr(f.begin, f.size));
   return frames;
 }
 
@@ -295,7 +185,7 @@ MsiMessage ParseMessage(std::string_view text) {
 
   // Serial of a NAVAREA (or NGA) header; it replaces a B3B4 number.
   const size_t header_at = DateTimeGroupPrefixLength(u);
-  if (const int32_t serial = ReadSerial(std::string_view(u).substr(header_at)); serial > 0) m.number = serial;
+  if (const HeaderSerial h = ReadHeaderSerial(std::string_view(u).substr(header_at)); h.serial > 0) m.number = h.serial;
 
   m.cancel_target = ReadCancelTarget(u);
   m.expires = ReadExpiry(u);
@@ -312,13 +202,18 @@ MsiMessage ParseMessage(std::string_view text) {
 
 std::vector<MsiMessage> ParseBulletin(std::string_view text) {
   std::vector<MsiMessage> result;
-  const std::vector<std::string> frames = SplitFrames(text);
-  std::string rest(text);
-  for (const std::string& f : frames) {
-    result.push_back(ParseMessage(f));
-    const size_t at = rest.find(f);
-    if (at != std::string::npos) rest.erase(at, f.size());
+  const std::vector<FrameSpan> frames = FindFrames(text);
+  // The text between the frames, each frame cut out where it was found:
+  // one copy, however many frames the text holds.
+  std::string rest;
+  rest.reserve(text.size());
+  size_t copied = 0;
+  for (const FrameSpan& f : frames) {
+    result.push_back(ParseMessage(text.substr(f.begin, f.size)));
+    rest.append(text.substr(copied, f.begin - copied));
+    copied = f.begin + f.size;
   }
+  rest.append(text.substr(copied));
 
   const std::vector<size_t> starts = HeaderStarts(rest);
   for (size_t i = 0; i < starts.size(); ++i) {
