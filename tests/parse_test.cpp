@@ -109,7 +109,9 @@ TEST(BuildGeometries, KindsFromPositionCountAndWording) {
     const auto g = BuildGeometries(c.text, UpperAscii(c.text));
     ASSERT_EQ(g.size(), c.kinds.size());
     for (size_t i = 0; i < g.size(); ++i) EXPECT_EQ(g[i].kind, c.kinds[i]);
-    if (!g.empty()) EXPECT_DOUBLE_EQ(g.back().radius_nm, c.radius);
+    if (!g.empty()) {
+      EXPECT_DOUBLE_EQ(g.back().radius_nm, c.radius);
+    }
   }
   const auto line = BuildGeometries("41-00N 029-00E 41-10N 029-10E 2 NM", "41-00N 029-00E 41-10N 029-10E 2 NM");
   EXPECT_NEAR(line[1].points[0].first, 41.083333, 1e-5);
