@@ -14,6 +14,7 @@ PACKAGES=(
   libpugixml-dev
   xvfb xauth x11-apps
   fonts-dejavu-core
+  locales
 )
 
 missing=()

@@ -170,7 +170,7 @@ TEST_F(PluginTest, DoubleAndTripleClicksOpenTheSettingsOnTheirPages) {
 
 TEST_F(PluginTest, NavareaChangesAreDampedForEightSeconds) {
   Init();
-  plugin_->set_navarea_auto(true);
+  plugin_->SetNavareaAuto(true);
   const int fetches = plugin_->fetch_starts();
 
   Fix(41.0, 29.0);  // still NAVAREA III, the start-up NAVAREA: no fetch
@@ -192,7 +192,7 @@ TEST_F(PluginTest, NavareaChangesAreDampedForEightSeconds) {
   EXPECT_EQ(plugin_->fetch_starts(), fetches + 2);
 
   // Without NavareaAuto a change is tracked but fetches nothing.
-  plugin_->set_navarea_auto(false);
+  plugin_->SetNavareaAuto(false);
   clock_.Advance(9000);
   Fix(50.0, 0.0);
   EXPECT_EQ(plugin_->current_navarea(), 1);
