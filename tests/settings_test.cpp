@@ -450,3 +450,25 @@ TEST(BucketSwatch, FillStripesAndHatch) {
 
 }  // namespace
 }  // namespace orvane
+
+namespace orvane {
+namespace {
+
+TEST(SettingsFileFailures, UnwritableFileKeepsTheMembersAndStaysQuiet) {
+  test::TempDataRoot root;
+  ResetTaxonomyForTesting();
+  // A folder where the settings file should be: nothing can be written.
+  EnsureDirectory(SettingsFilePath());
+  CaptureLog capture;
+  wxLog* old = wxLog::SetActiveTarget(&capture);
+  std::unique_ptr<orvane_pi> p(static_cast<orvane_pi*>(create_pi(nullptr)));
+  p->LoadSettings();
+  p->SetOverlayAlpha(0.5);
+  wxLog::SetActiveTarget(old);
+  EXPECT_EQ(p->settings().overlay_alpha, 0.5);
+  EXPECT_TRUE(capture.lines.empty());
+  ResetTaxonomyForTesting();
+}
+
+}  // namespace
+}  // namespace orvane

@@ -4,6 +4,7 @@
 
 #include <wx/convauto.h>
 #include <wx/fileconf.h>
+#include <wx/log.h>
 
 #include "common/paths.h"
 #include "orvane_pi/translate.h"
@@ -13,6 +14,9 @@ namespace orvane {
 WxSettingsFile::WxSettingsFile(const std::string& path) {
   const std::filesystem::path p(path);
   if (p.has_parent_path()) EnsureDirectory(p.parent_path().string());
+  // An unreadable or unwritable file gives defaults or loses the change
+  // silently; the toolkit's error boxes must not pop up over the chart.
+  wxLogNull quiet;
   cfg_ = std::make_unique<wxFileConfig>(wxEmptyString, wxEmptyString, ToWx(path), wxEmptyString,
                                         wxCONFIG_USE_LOCAL_FILE, wxConvAuto());
   // Feed addresses may hold '$'; they are kept exactly as written.
@@ -22,6 +26,7 @@ WxSettingsFile::WxSettingsFile(const std::string& path) {
 
 WxSettingsFile::~WxSettingsFile() {
   // Pending writes reach the file when the configuration is released.
+  wxLogNull quiet;
   cfg_.reset();
 }
 
@@ -39,6 +44,9 @@ void WxSettingsFile::Delete(const std::string& key) {
   if (cfg_->HasEntry(ToWx(key))) cfg_->DeleteEntry(ToWx(key), false);
 }
 
-void WxSettingsFile::Flush() { cfg_->Flush(); }
+void WxSettingsFile::Flush() {
+  wxLogNull quiet;
+  cfg_->Flush();
+}
 
 }  // namespace orvane
