@@ -14,6 +14,7 @@ PACKAGES=(
   libpugixml-dev
   xvfb xauth x11-apps unzip
   fonts-dejavu-core
+  locales
 )
 
 # `--run` adds what `make run` uses beyond the build: the coastline data and

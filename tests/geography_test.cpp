@@ -22,6 +22,10 @@ TEST(NavareaOf, BoxesInLookupOrderWithInlandExclusions) {
     EXPECT_EQ(NavareaOf(c.lat, c.lon), c.navarea);
   }
   EXPECT_EQ(NavareaOf(NAN, 0.0), 0);
+  EXPECT_EQ(NavareaOf(0.0, NAN), 0);
+  // A huge longitude is brought into range at once instead of 1e297 steps.
+  EXPECT_EQ(NavareaOf(41.0, 29.0 + 360.0 * 1e15), NavareaOf(41.0, std::fmod(29.0 + 360.0 * 1e15, 360.0)));
+  EXPECT_EQ(NavareaOf(0.0, 1e300), NavareaOf(0.0, std::fmod(1e300, 360.0)));
   EXPECT_EQ(NavareaOf(0.0, INFINITY), 0);
 }
 

@@ -93,6 +93,27 @@ TEST_F(PluginTest, FirstStartShowsTheSampleBulletin) {
   EXPECT_EQ(plugin_->fetch_starts(), 1);
 }
 
+TEST_F(PluginTest, StartUpAlwaysShowsTheOverlayWithNoRangeLimit) {
+  std::filesystem::create_directories(root_.dir() + "/config/opencpn");
+  std::ofstream(SettingsFilePath()) << "Show=0\nRangeAll=0\nRangeNm=40\nFetchScheduleEnabled=1\nFetchIntervalMin=30\n";
+  Init();
+  EXPECT_TRUE(plugin_->show());
+  EXPECT_TRUE(plugin_->range_all());
+  const std::string file = test::ReadFile(SettingsFilePath());
+  EXPECT_NE(file.find("Show=1\n"), std::string::npos);
+  EXPECT_NE(file.find("RangeAll=1\n"), std::string::npos);
+  EXPECT_NE(file.find("RangeNm=10000\n"), std::string::npos);
+  // The fetch schedule follows the settings.
+  EXPECT_TRUE(plugin_->message_window()->FetchScheduleRunning());
+  EXPECT_EQ(plugin_->message_window()->FetchScheduleIntervalMs(), 30 * 60 * 1000);
+  plugin_->SetFetchScheduleEnabled(false);
+  EXPECT_FALSE(plugin_->message_window()->FetchScheduleRunning());
+  // DeInit saves the whole set.
+  plugin_->DeInit();
+  initialised_ = false;
+  EXPECT_NE(test::ReadFile(SettingsFilePath()).find("FetchScheduleEnabled=0\n"), std::string::npos);
+}
+
 TEST_F(PluginTest, ALoadLogThatCannotBeWrittenDoesNotStopStartUp) {
   // A file where the log folder should be.
   std::filesystem::create_directories(root_.dir() + "/local/opencpn/plugins/orvane_pi");
@@ -170,7 +191,7 @@ TEST_F(PluginTest, DoubleAndTripleClicksOpenTheSettingsOnTheirPages) {
 
 TEST_F(PluginTest, NavareaChangesAreDampedForEightSeconds) {
   Init();
-  plugin_->set_navarea_auto(true);
+  plugin_->SetNavareaAuto(true);
   const int fetches = plugin_->fetch_starts();
 
   Fix(41.0, 29.0);  // still NAVAREA III, the start-up NAVAREA: no fetch
@@ -192,7 +213,7 @@ TEST_F(PluginTest, NavareaChangesAreDampedForEightSeconds) {
   EXPECT_EQ(plugin_->fetch_starts(), fetches + 2);
 
   // Without NavareaAuto a change is tracked but fetches nothing.
-  plugin_->set_navarea_auto(false);
+  plugin_->SetNavareaAuto(false);
   clock_.Advance(9000);
   Fix(50.0, 0.0);
   EXPECT_EQ(plugin_->current_navarea(), 1);

@@ -9,10 +9,13 @@
 #include "common/sample_bulletin.h"
 #include "common/toolbar_icon.h"
 #include "exchange/arrival_log.h"
+#include "orvane_pi/settings_file.h"
 #include "orvane_pi/translate.h"
+#include "overlay/taxonomy.h"
 #include "parse/bulletin.h"
 #include "parse/geography.h"
 #include "ui/nt_dialog.h"
+#include "ui/theme.h"
 
 using namespace orvane;
 
@@ -61,6 +64,8 @@ orvane_pi::~orvane_pi() {
 }
 
 int orvane_pi::Init() {
+  LoadSettings();
+  EnsureLoaded();
   WriteLoadLine();
 
   canvas_ = GetOCPNCanvasWindow();
@@ -71,7 +76,7 @@ int orvane_pi::Init() {
   dialog_->Hide();
   // Opening the window always shows the overlay with no range limit.
   SetShow(true);
-  SetRange(true, 10000.0);
+  SetRange(-1.0);
 
   if (canvas_) {
     click_timer_.SetOwner(canvas_, kClickTimerId);
@@ -88,8 +93,10 @@ int orvane_pi::Init() {
     LoadSampleCorpus();
   }
 
-  dialog_->SetShowCheck(show_);
+  dialog_->SetShowCheck(settings_.show);
+  dialog_->SetNavareaChecks(settings_.navarea_mask);
   dialog_->RefreshList();
+  SyncFetchSchedule();
 
   RefreshStatus();
   own_area_fetch_done_ = true;
@@ -98,9 +105,11 @@ int orvane_pi::Init() {
 }
 
 bool orvane_pi::DeInit() {
+  SaveSettings();
   if (click_timer_.IsRunning()) click_timer_.Stop();
   if (canvas_) canvas_->Unbind(wxEVT_TIMER, &orvane_pi::OnClickTimer, this, kClickTimerId);
   if (dialog_) {
+    dialog_->StopFetchSchedule();
     dialog_->Close(false);
     delete dialog_;
     dialog_ = nullptr;
@@ -198,7 +207,7 @@ void orvane_pi::SetPositionFixEx(PlugIn_Position_Fix_Ex& pfix) {
     own_area_fetch_done_ = false;
     current_navarea_ = a;
   }
-  if (!own_area_fetch_done_ && current_navarea_ > 0 && navarea_auto_) {
+  if (!own_area_fetch_done_ && current_navarea_ > 0 && settings_.navarea_auto) {
     own_area_fetch_done_ = true;
     StartFetch();
     return;
@@ -260,14 +269,138 @@ void orvane_pi::LoadSampleCorpus() {
   RefreshStatus();
 }
 
+void orvane_pi::LoadSettings() {
+  WxSettingsFile file(SettingsFilePath());
+  const SettingsLoadNotes notes = LoadSettingsFrom(file, &settings_);
+  if (notes.mandatory_types_reenabled) wxLogMessage("orvane_pi: F008 mandatory chart buckets re-enabled from config");
+}
+
+void orvane_pi::SaveSettings() {
+  WxSettingsFile file(SettingsFilePath());
+  SaveSettingsTo(file, settings_);
+}
+
+void orvane_pi::SyncFetchSchedule() {
+  if (!dialog_) return;
+  if (settings_.fetch_schedule_enabled)
+    dialog_->StartFetchSchedule(settings_.fetch_interval_min);
+  else
+    dialog_->StopFetchSchedule();
+}
+
 void orvane_pi::SetShow(bool show) {
-  show_ = show;
+  settings_.show = show;
   if (!show && canvas_) canvas_->UnsetToolTip();
+  SaveSettings();
+  if (canvas_) RequestRefresh(canvas_);
+}
+
+void orvane_pi::SetRange(double d) {
+  SetRangeFromDistance(&settings_, d);
+  SaveSettings();
+  if (canvas_) RequestRefresh(canvas_);
   RefreshStatus();
 }
 
-void orvane_pi::SetRange(bool all, double nm) {
-  range_all_ = all;
-  range_nm_ = nm;
+void orvane_pi::SetRouteFilter(bool on) {
+  settings_.route_filter = on;
+  SaveSettings();
+  if (canvas_) RequestRefresh(canvas_);
   RefreshStatus();
 }
+
+void orvane_pi::SetCorridorNm(double nm) {
+  settings_.corridor_nm = LimitCorridorNm(nm);
+  SaveSettings();
+  if (canvas_) RequestRefresh(canvas_);
+}
+
+void orvane_pi::SetFetchIntervalMin(int minutes) {
+  settings_.fetch_interval_min = LimitFetchIntervalMin(minutes);
+  SaveSettings();
+  SyncFetchSchedule();
+}
+
+void orvane_pi::SetFetchScheduleEnabled(bool on) {
+  settings_.fetch_schedule_enabled = on;
+  SaveSettings();
+  SyncFetchSchedule();
+}
+
+// A fetch job copies these when it starts; nothing else follows a change.
+void orvane_pi::SetNavareaAuto(bool on) {
+  settings_.navarea_auto = on;
+  SaveSettings();
+}
+void orvane_pi::SetCoastalFeedsEnabled(bool on) {
+  settings_.coastal_feeds_enabled = on;
+  SaveSettings();
+}
+void orvane_pi::SetAdjacentPrefetch(bool on) {
+  settings_.adjacent_prefetch = on;
+  SaveSettings();
+}
+void orvane_pi::SetExtraFeedUrls(const std::string& urls) {
+  settings_.extra_feed_urls = urls;
+  SaveSettings();
+}
+void orvane_pi::SetAdmiraltyHtmlEnabled(bool on) {
+  settings_.admiralty_html_enabled = on;
+  SaveSettings();
+}
+void orvane_pi::SetNgaHtmlEnabled(bool on) {
+  settings_.nga_html_enabled = on;
+  SaveSettings();
+}
+
+void orvane_pi::SetIncludeArchive(bool on) {
+  settings_.include_archive = on;
+  PublishIncludeArchive(on);
+  SaveSettings();
+}
+
+void orvane_pi::SetFetchGapMs(int ms) {
+  settings_.fetch_gap_ms = LimitFetchGapMs(ms);
+  PublishRequestGapMs(settings_.fetch_gap_ms);
+  SaveSettings();
+}
+
+void orvane_pi::SetNavareaMask(int32_t mask) {
+  settings_.navarea_mask = LimitNavareaMask(mask);
+  SaveSettings();
+  if (dialog_) dialog_->SetNavareaChecks(settings_.navarea_mask);
+}
+
+void orvane_pi::SetOverlayAlpha(double alpha) {
+  settings_.overlay_alpha = LimitOverlayAlpha(alpha);
+  SaveSettings();
+  if (canvas_) RequestRefresh(canvas_);
+}
+
+void orvane_pi::SetOverlayLineWidth(double width) {
+  settings_.overlay_line_width = LimitOverlayLineWidth(width);
+  SaveSettings();
+  if (canvas_) RequestRefresh(canvas_);
+}
+
+void orvane_pi::SetPatternFill(bool on) {
+  settings_.pattern_fill = on;
+  SaveSettings();
+  if (canvas_) RequestRefresh(canvas_);
+}
+
+void orvane_pi::SetTypeVisible(MsgType t, bool on) {
+  settings_.type_mask = WithTypeVisible(settings_.type_mask, t, on);
+  SaveSettings();
+  RefreshStatus();
+}
+
+void orvane_pi::SetUiTheme(wxWindow* holder, int selection) {
+  settings_.ui_theme = LimitUiTheme(selection);
+  ApplyTheme(holder, settings_.ui_theme);
+  SaveSettings();
+}
+
+bool orvane_pi::IsTypeVisible(MsgType t) const { return orvane::IsTypeVisible(settings_.type_mask, t); }
+bool orvane_pi::IsB2Visible(char letter) const { return orvane::IsB2Visible(settings_.b2_mask, letter); }
+std::vector<int> orvane_pi::SelectedNavareas() const { return orvane::SelectedNavareas(settings_.navarea_mask); }

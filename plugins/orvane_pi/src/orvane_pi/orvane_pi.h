@@ -6,11 +6,13 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include <wx/timer.h>
 
 #include "orvane_host/plugin_api.h"
 #include "parse/msi_model.h"
+#include "settings/settings.h"
 
 namespace orvane {
 class NtDialog;
@@ -63,19 +65,47 @@ class orvane_pi : public opencpn_plugin_118 {
   void ShowSettingsDialog(wxWindow* parent, int page);
   void StartFetch();
 
+  // The settings file: read once by Init, written by every setter and DeInit.
+  void LoadSettings();
+  void SaveSettings();
+
   // Setters: each brings its value into range, stores it and saves.
   void SetShow(bool show);
-  void SetRange(bool all, double nm);
+  void SetRange(double d);  // below 0: no range limit
+  void SetRouteFilter(bool on);
+  void SetCorridorNm(double nm);
+  void SetFetchIntervalMin(int minutes);
+  void SetFetchScheduleEnabled(bool on);
+  void SetNavareaAuto(bool on);
+  void SetCoastalFeedsEnabled(bool on);
+  void SetAdjacentPrefetch(bool on);
+  void SetExtraFeedUrls(const std::string& urls);
+  void SetAdmiraltyHtmlEnabled(bool on);
+  void SetNgaHtmlEnabled(bool on);
+  void SetIncludeArchive(bool on);
+  void SetFetchGapMs(int ms);
+  void SetNavareaMask(int32_t mask);
+  void SetOverlayAlpha(double alpha);
+  void SetOverlayLineWidth(double width);
+  void SetPatternFill(bool on);
+  // Mandatory categories may be switched off here; the next load brings them back.
+  void SetTypeVisible(orvane::MsgType t, bool on);
+  // From a theme choice: colours holder (the window holding the choice) too.
+  void SetUiTheme(wxWindow* holder, int selection);
+
+  bool IsTypeVisible(orvane::MsgType t) const;
+  bool IsB2Visible(char letter) const;
+  std::vector<int> SelectedNavareas() const;
 
   // Read access for the windows and the tests.
+  const orvane::Settings& settings() const { return settings_; }
   const orvane::MessageStore& store() const { return store_; }
   const std::string& status_text() const { return status_text_; }
   int current_navarea() const { return current_navarea_; }
-  bool show() const { return show_; }
-  bool range_all() const { return range_all_; }
-  double range_nm() const { return range_nm_; }
-  bool navarea_auto() const { return navarea_auto_; }
-  void set_navarea_auto(bool on) { navarea_auto_ = on; }
+  bool show() const { return settings_.show; }
+  bool range_all() const { return settings_.range_all; }
+  double range_nm() const { return settings_.range_nm; }
+  bool navarea_auto() const { return settings_.navarea_auto; }
   int tool_id() const { return tool_id_; }
   int settings_start_page() const { return settings_start_page_; }
   int settings_dialog_opens() const { return settings_dialog_opens_; }
@@ -88,35 +118,15 @@ class orvane_pi : public opencpn_plugin_118 {
  private:
   void OnClickTimer(wxTimerEvent& event);
   void OnClickBurstEnd();
+  void SyncFetchSchedule();
   bool DrawGate(int canvas_index, int priority, bool gl);
 
   wxWindow* canvas_ = nullptr;
   int tool_id_ = -1;
   orvane::NtDialog* dialog_ = nullptr;
 
-  // Settings.
-  bool show_ = true;
-  bool range_all_ = true;
-  double range_nm_ = 1000.0;
-  bool route_filter_ = false;
-  double corridor_nm_ = 50.0;
-  int fetch_interval_min_ = 60;
-  bool fetch_schedule_enabled_ = true;
-  bool navarea_auto_ = false;
-  bool coastal_feeds_enabled_ = true;
-  bool include_archive_ = true;
-  bool admiralty_html_enabled_ = false;
-  bool nga_html_enabled_ = false;
-  int fetch_gap_ms_ = 750;
-  bool adjacent_prefetch_ = false;
+  orvane::Settings settings_;
   int64_t last_navarea_change_ms_ = 0;
-  std::string extra_feed_urls_;
-  uint32_t navarea_mask_ = 0x1FFFFF;
-  double overlay_alpha_ = 0.35;
-  double overlay_line_width_ = 2.0;
-  bool pattern_fill_ = true;
-  uint32_t type_mask_ = 0xFFFF;
-  uint32_t b2_mask_ = 0xFDFFFFFF;
 
   // Own ship and the state of the plug-in.
   double own_lat_ = 0.0, own_lon_ = 0.0;
@@ -137,7 +147,6 @@ class orvane_pi : public opencpn_plugin_118 {
   int click_count_ = 0;
   int settings_start_page_ = 0;
   wxTimer click_timer_;
-  int ui_theme_ = 0;
   PlugIn_ViewPort last_vp_;
   bool has_vp_ = false;
 

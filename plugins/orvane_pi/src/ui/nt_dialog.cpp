@@ -10,7 +10,8 @@ namespace orvane {
 NtDialog::NtDialog(wxWindow* parent, orvane_pi* plugin)
     : wxDialog(parent, wxID_ANY, TrWx("Orvane \xE2\x80\x94 NAVTEX / MSI"), wxDefaultPosition, wxSize(560, 420),
                wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER),
-      plugin_(plugin) {
+      plugin_(plugin),
+      schedule_timer_(this, kFetchScheduleTimerId) {
   auto* sizer = new wxBoxSizer(wxVERTICAL);
   status_ = new wxStaticText(this, wxID_ANY, wxEmptyString);
   hover_ = new wxStaticText(this, wxID_ANY, wxEmptyString);
@@ -23,7 +24,16 @@ NtDialog::NtDialog(wxWindow* parent, orvane_pi* plugin)
   SetSizer(sizer);
   Bind(wxEVT_CLOSE_WINDOW, &NtDialog::OnClose, this);
   show_check_->Bind(wxEVT_CHECKBOX, &NtDialog::OnShowCheck, this);
+  Bind(wxEVT_TIMER, &NtDialog::OnScheduleTimer, this, kFetchScheduleTimerId);
 }
+
+void NtDialog::StartFetchSchedule(int minutes) { schedule_timer_.Start(minutes * 60 * 1000, wxTIMER_CONTINUOUS); }
+
+void NtDialog::StopFetchSchedule() {
+  if (schedule_timer_.IsRunning()) schedule_timer_.Stop();
+}
+
+void NtDialog::OnScheduleTimer(wxTimerEvent&) { plugin_->StartFetch(); }
 
 void NtDialog::SetShowCheck(bool show) { show_check_->SetValue(show); }
 

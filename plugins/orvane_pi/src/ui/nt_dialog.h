@@ -5,6 +5,7 @@
 #include <wx/dialog.h>
 #include <wx/listbox.h>
 #include <wx/stattext.h>
+#include <wx/timer.h>
 
 class orvane_pi;
 
@@ -21,6 +22,14 @@ class NtDialog : public wxDialog {
   // The hover line is rewritten only when its text changes.
   void SetHoverText(const wxString& text);
   wxString HoverLine() const { return hover_->GetLabel(); }
+  // The NAVAREA check list follows the manual selection mask.
+  void SetNavareaChecks(int32_t mask) { navarea_mask_ = mask; }
+  int32_t NavareaChecks() const { return navarea_mask_; }
+  // The fetch schedule: one fetch every interval while it runs.
+  void StartFetchSchedule(int minutes);
+  void StopFetchSchedule();
+  bool FetchScheduleRunning() const { return schedule_timer_.IsRunning(); }
+  int FetchScheduleIntervalMs() const { return schedule_timer_.GetInterval(); }
 
   wxString StatusLine() const { return status_->GetLabel(); }
   unsigned RowCount() const { return list_->GetCount(); }
@@ -28,12 +37,17 @@ class NtDialog : public wxDialog {
  private:
   void OnClose(wxCloseEvent& event);
   void OnShowCheck(wxCommandEvent& event);
+  void OnScheduleTimer(wxTimerEvent& event);
 
   orvane_pi* plugin_;
   wxStaticText* status_;
   wxStaticText* hover_;
   wxCheckBox* show_check_;
   wxListBox* list_;
+  wxTimer schedule_timer_;
+  int32_t navarea_mask_ = 0;
 };
+
+constexpr int kFetchScheduleTimerId = 9205;
 
 }  // namespace orvane
