@@ -60,6 +60,10 @@ class orvane_pi : public opencpn_plugin_118 {
   void LoadSampleCorpus();
   void ShowSettingsDialog(wxWindow* parent, int page);
   void StartFetch();
+  // Cache purges: each sets the status text, refreshes and returns it.
+  std::string PurgeStaleCache();
+  std::string PurgeAllCache();
+  void SetStatusText(const std::string& text);
 
   // Setters: each brings its value into range, stores it and saves.
   void SetShow(bool show);
