@@ -83,3 +83,49 @@ TEST(OrvaneParse, MissingFileAndUnknownCommandFail) {
 
 }  // namespace
 }  // namespace orvane
+
+#include "http_test_server.h"
+
+namespace orvane {
+namespace {
+
+TEST(OrvaneFetch, PrintsTheNavareaSectionFromATestPortal) {
+  test::TempDataRoot root;  // the cache and logs go to a temporary folder
+  test::TestServer server([](httplib::Server& svr) {
+    svr.Get("/navarea/3/messages/", [](const httplib::Request& req, httplib::Response& res) {
+      if (req.has_param("page")) return;
+      res.set_content("<html><body><p>NAVAREA III - 0139/26 BLACK SEA</p><p>WRECK IN POSITION 41-20N 036-20E. "
+                      "DANGEROUS TO NAVIGATION.</p></body></html>",
+                      "text/html");
+    });
+  });
+  const std::string err = root.dir() + "/stderr.txt";
+  const RunResult r = RunCli("fetch --portal " + server.base() + " --no-archive 3 2>'" + err + "'");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out,
+            "===== NAVAREA 3 =====\nNAVAREA III - 0139/26 BLACK SEA\nWRECK IN POSITION 41-20N 036-20E. "
+            "DANGEROUS TO NAVIGATION.\n\n\n\n");
+  EXPECT_EQ(test::ReadFile(err), "ok=1 fail=0 cache=0 of 1\n");
+  EXPECT_NE(test::ReadFile(root.dir() + "/local/opencpn/orvane_cache/navarea_3.txt").find("0139/26"),
+            std::string::npos);
+}
+
+TEST(OrvaneFetch, FailsWithoutAnswerAndOnBadArguments) {
+  test::TempDataRoot root;
+  int port = 0;
+  {
+    test::TestServer server([](httplib::Server& svr) {
+      svr.Get(".*", [](const httplib::Request&, httplib::Response& res) { res.status = 404; });
+    });
+    const RunResult r = RunCli("fetch --portal " + server.base() + " --no-archive 4 2>/dev/null");
+    EXPECT_EQ(r.status, 1 << 8);  // pclose gives the exit status shifted
+    EXPECT_NE(r.out.find("<!-- navarea 4 failed: HTTP status 404"), std::string::npos);
+    port = server.port();
+  }
+  EXPECT_NE(RunCli("fetch 22 2>/dev/null").status, 0);
+  EXPECT_NE(RunCli("fetch 2>/dev/null").status, 0);
+  (void)port;
+}
+
+}  // namespace
+}  // namespace orvane

@@ -12,6 +12,13 @@
 #include "test_host.h"
 #include "test_support.h"
 #include "ui/nt_dialog.h"
+#include "ui/cache_ui.h"
+#include "fetch/fetch_cache.h"
+
+#include <wx/button.h>
+#include <wx/msgdlg.h>
+#include <wx/stattext.h>
+#include <wx/testing.h>
 
 extern "C" opencpn_plugin_118* create_pi(void* host);
 extern "C" void destroy_pi(opencpn_plugin_118* plugin);
@@ -320,6 +327,49 @@ TEST(PluginIdentity, NamesVersionsAndBitmaps) {
   EXPECT_EQ(q->GetPlugInBitmap(), bmp);
 
   destroy_pi(nullptr);  // ignored
+}
+
+TEST_F(PluginTest, StartUpReadsTheCachedNavareaThree) {
+  ASSERT_TRUE(StoreNavareaText(3, "NAVAREA III - 0139/26 BLACK SEA\nWRECK 41-20N 036-20E.\n", "u", 200, "", ""));
+  Init();
+  EXPECT_EQ(plugin_->current_navarea(), 3);
+  EXPECT_EQ(plugin_->store().size(), 1u);
+  EXPECT_EQ(plugin_->status_text(), "cache NAVAREA III \xE2\x80\x94 1 msgs");
+}
+
+TEST_F(PluginTest, PurgeCacheButtonPurgesStaleFilesAndSaysSo) {
+  Init();
+  ASSERT_TRUE(StoreNavareaText(4, "fresh text", "u", 200, "", ""));
+  std::ofstream(CachePath("navarea_5.txt")) << "no metadata: stale";
+  NtDialog* dlg = plugin_->message_window();
+  auto* open = wxDynamicCast(dlg->FindWindow(kOpenCacheButtonId), wxButton);
+  auto* purge = wxDynamicCast(dlg->FindWindow(kPurgeCacheButtonId), wxButton);
+  ASSERT_TRUE(open && purge);
+  EXPECT_EQ(open->GetLabel(), "Open cache");
+  EXPECT_EQ(purge->GetLabel(), "Purge cache");
+  wxCommandEvent click(wxEVT_BUTTON, kPurgeCacheButtonId);
+  click.SetEventObject(purge);
+  wxTEST_DIALOG(purge->GetEventHandler()->ProcessEvent(click), wxExpectModal<wxMessageDialog>(wxID_OK));
+  EXPECT_EQ(plugin_->status_text(), "Purged 1 stale NAVAREA cache file(s) (>24 h)");
+  EXPECT_EQ(dlg->StatusLine(), "Purged 1 stale NAVAREA cache file(s) (>24 h)");
+  EXPECT_TRUE(std::filesystem::exists(CachePath("navarea_4.txt")));
+  EXPECT_FALSE(std::filesystem::exists(CachePath("navarea_5.txt")));
+}
+
+TEST_F(PluginTest, ConfirmAndPurgeCacheYesPurgesEverythingNoOnlyStale) {
+  Init();
+  ASSERT_TRUE(StoreNavareaText(4, "fresh text", "u", 200, "", ""));
+  auto* status = new wxStaticText(frame_, wxID_ANY, "");
+  auto* size = new wxStaticText(frame_, wxID_ANY, "");
+  wxTEST_DIALOG(ConfirmAndPurgeCache(frame_, plugin_.get(), status, size),
+                wxExpectModal<wxMessageDialog>(wxNO), wxExpectModal<wxMessageDialog>(wxID_OK));
+  EXPECT_EQ(status->GetLabel(), "Purged 0 stale NAVAREA cache file(s) (>24 h)");
+  EXPECT_TRUE(std::filesystem::exists(CachePath("navarea_4.txt")));
+  wxTEST_DIALOG(ConfirmAndPurgeCache(frame_, plugin_.get(), status, size),
+                wxExpectModal<wxMessageDialog>(wxYES), wxExpectModal<wxMessageDialog>(wxID_OK));
+  EXPECT_EQ(status->GetLabel(), wxString::FromUTF8("Purged ALL fetch cache \xE2\x80\x94 2 file(s)"));
+  EXPECT_EQ(size->GetLabel(), "Cache: 0 file(s), 0.00 MB");
+  EXPECT_EQ(plugin_->status_text(), "Purged ALL fetch cache \xE2\x80\x94 2 file(s)");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // orvane: the command-line face of the plug-in's core.
 //   orvane parse [--geojson] [FILE|-]   one JSON object per message
 //   orvane parcel check FILE            a parcel's meta and messages, as an import reads them
+//   orvane fetch [--portal URL] [--no-archive] N...   NAVAREA warnings from the portal
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -8,11 +9,16 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <wx/init.h>
 
 #include "exchange/parcel.h"
 #include "exchange/parcel_files.h"
+#include "fetch/fetch_control.h"
+#include "fetch/http_client.h"
+#include "fetch/navarea_fetch.h"
+#include "fetch/portal.h"
 #include "message_json.h"
 #include "parse/bulletin.h"
 
@@ -22,11 +28,15 @@ int Usage() {
   std::fprintf(stderr,
                "usage: orvane parse [--geojson] [FILE|-]\n"
                "       orvane parcel check FILE\n"
+               "       orvane fetch [--portal URL] [--no-archive] N...\n"
                "  parse    reads a bulletin (a file, or standard input for - or none) and prints\n"
                "           each message as one JSON object per line; --geojson prints a\n"
                "           GeoJSON FeatureCollection of the messages' geometries instead\n"
                "  parcel check  reads a parcel (.json or .zip) as an import would and prints its\n"
-               "           meta and then each message as JSON lines, or why it is refused\n");
+               "           meta and then each message as JSON lines, or why it is refused\n"
+               "  fetch    fetches NAVAREAs N (1..21) from the Quorvant portal (--portal, else\n"
+               "           $ORVANE_PORTAL_URL, else the public portal) with the plug-in's cache\n"
+               "           and logs; prints the combined text, the status line on stderr\n");
   return 2;
 }
 
@@ -100,6 +110,43 @@ int ParcelCheck(int argc, char** argv) {
   return std::cout.good() ? 0 : 1;
 }
 
+bool ParseNavareaId(const std::string& a, int* id) {
+  if (a.empty() || a.size() > 2) return false;
+  for (char c : a)
+    if (c < '0' || c > '9') return false;
+  *id = std::stoi(a);
+  return *id >= 1 && *id <= 21;
+}
+
+int Fetch(int argc, char** argv) {
+  std::string portal;
+  bool archive = true;
+  std::vector<int> ids;
+  for (int i = 0; i < argc; ++i) {
+    const std::string a = argv[i];
+    int id = 0;
+    if (a == "--portal" && i + 1 < argc) {
+      portal = argv[++i];
+    } else if (a == "--no-archive") {
+      archive = false;
+    } else if (ParseNavareaId(a, &id)) {
+      ids.push_back(id);
+    } else {
+      std::fprintf(stderr, "orvane fetch: not a NAVAREA number (1..21) or option: %s\n", a.c_str());
+      return Usage();
+    }
+  }
+  if (ids.empty()) return Usage();
+  orvane::HttpGlobalInit();
+  orvane::SetIncludeArchive(archive);
+  const orvane::NavareasFetchResult r =
+      orvane::FetchNavareas(ids, portal.empty() ? orvane::PortalBaseUrl() : portal);
+  std::cout << r.text;
+  std::cout.flush();
+  std::fprintf(stderr, "%s\n", r.status.c_str());
+  return r.ok && std::cout.good() ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -107,6 +154,7 @@ int main(int argc, char** argv) {
   const std::string cmd = argv[1];
   if (cmd == "parse") return Parse(argc - 2, argv + 2);
   if (cmd == "parcel") return ParcelCheck(argc - 2, argv + 2);
+  if (cmd == "fetch") return Fetch(argc - 2, argv + 2);
   if (cmd == "-h" || cmd == "--help") {
     Usage();
     return 0;

@@ -10,6 +10,9 @@
 #include "common/toolbar_icon.h"
 #include "exchange/arrival_log.h"
 #include "orvane_pi/settings_file.h"
+#include "fetch/fetch_cache.h"
+#include "fetch/fetch_control.h"
+#include "fetch/http_client.h"
 #include "orvane_pi/translate.h"
 #include "overlay/taxonomy.h"
 #include "parse/bulletin.h"
@@ -51,10 +54,6 @@ void WriteLoadLine() {
   wxLogMessage("%s", ToWx(line));
 }
 
-// The fetch cache arrives with the fetching work; until then there is never
-// a cached NAVAREA text and start-up shows the sample bulletin.
-bool ReadNavareaCacheText(int /*navarea*/, std::string* /*text*/) { return false; }
-
 }  // namespace
 
 orvane_pi::orvane_pi(void* host) : opencpn_plugin_118(host) { EnsureBitmaps(); }
@@ -66,6 +65,9 @@ orvane_pi::~orvane_pi() {
 int orvane_pi::Init() {
   LoadSettings();
   EnsureLoaded();
+  // libcurl is set up here, on the user-interface thread, before any fetch thread.
+  HttpGlobalInit();
+  SetFetchShutdown(false);
   WriteLoadLine();
 
   canvas_ = GetOCPNCanvasWindow();
@@ -84,7 +86,7 @@ int orvane_pi::Init() {
   }
 
   std::string cached;
-  if (ReadNavareaCacheText(3, &cached)) {
+  if (ReadNavareaCache(3, &cached)) {
     current_navarea_ = 3;
     store_ = ParseBulletin(cached);
     status_text_ = FromWx(wxString::Format(TrWx("cache NAVAREA III \xE2\x80\x94 %zu msgs"), store_.size()));
@@ -106,6 +108,8 @@ int orvane_pi::Init() {
 
 bool orvane_pi::DeInit() {
   SaveSettings();
+  // A fetch still running stops waiting and stops requesting.
+  SetFetchShutdown(true);
   if (click_timer_.IsRunning()) click_timer_.Stop();
   if (canvas_) canvas_->Unbind(wxEVT_TIMER, &orvane_pi::OnClickTimer, this, kClickTimerId);
   if (dialog_) {
@@ -140,6 +144,21 @@ void orvane_pi::ShowSettingsDialog(wxWindow* /*parent*/, int page) {
 void orvane_pi::StartFetch() {
   // Background fetching comes with the fetch jobs; nothing is fetched yet.
   ++fetch_starts_;
+}
+
+std::string orvane_pi::PurgeStaleCache() {
+  SetStatusText(orvane::PurgeStaleCache(&Tr));
+  return status_text_;
+}
+
+std::string orvane_pi::PurgeAllCache() {
+  SetStatusText(orvane::PurgeAllCache(&Tr));
+  return status_text_;
+}
+
+void orvane_pi::SetStatusText(const std::string& text) {
+  status_text_ = text;
+  RefreshStatus();
 }
 
 void orvane_pi::SetCursorLatLon(double lat, double lon) {

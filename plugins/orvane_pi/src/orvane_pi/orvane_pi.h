@@ -64,6 +64,10 @@ class orvane_pi : public opencpn_plugin_118 {
   void RunSarAlarm(const orvane::MessageStore& previous);
   void ShowSettingsDialog(wxWindow* parent, int page);
   void StartFetch();
+  // Cache purges: each sets the status text, refreshes and returns it.
+  std::string PurgeStaleCache();
+  std::string PurgeAllCache();
+  void SetStatusText(const std::string& text);
 
   // The settings file: read once by Init, written by every setter and DeInit.
   void LoadSettings();

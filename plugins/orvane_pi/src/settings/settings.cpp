@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "common/text.h"
+#include "fetch/fetch_control.h"
 
 namespace orvane {
 namespace {
@@ -70,7 +71,6 @@ bool HasAllMandatory(int32_t mask) {
   return true;
 }
 
-std::atomic<bool> g_include_archive{true};
 std::atomic<int32_t> g_request_gap_ms{750};
 
 }  // namespace
@@ -290,8 +290,9 @@ void SetRangeFromDistance(Settings* s, double d) {
   }
 }
 
-void PublishIncludeArchive(bool on) { g_include_archive.store(on, std::memory_order_relaxed); }
-bool PublishedIncludeArchive() { return g_include_archive.load(std::memory_order_relaxed); }
+// The archive switch is the fetch module's own; the settings set it.
+void PublishIncludeArchive(bool on) { SetIncludeArchive(on); }
+bool PublishedIncludeArchive() { return IncludeArchiveEnabled(); }
 void PublishRequestGapMs(int32_t ms) { g_request_gap_ms.store(LimitFetchGapMs(ms), std::memory_order_relaxed); }
 int32_t PublishedRequestGapMs() { return g_request_gap_ms.load(std::memory_order_relaxed); }
 

@@ -4,6 +4,7 @@
 
 #include "orvane_pi/orvane_pi.h"
 #include "orvane_pi/translate.h"
+#include "ui/cache_ui.h"
 
 namespace orvane {
 
@@ -21,10 +22,18 @@ NtDialog::NtDialog(wxWindow* parent, orvane_pi* plugin)
   sizer->Add(hover_, 0, wxEXPAND | wxLEFT | wxRIGHT, 6);
   sizer->Add(show_check_, 0, wxLEFT | wxRIGHT, 6);
   sizer->Add(list_, 1, wxEXPAND | wxALL, 6);
+  auto* cache_row = new wxBoxSizer(wxHORIZONTAL);
+  auto* open_cache = new wxButton(this, kOpenCacheButtonId, TrWx("Open cache"));
+  auto* purge_cache = new wxButton(this, kPurgeCacheButtonId, TrWx("Purge cache"));
+  cache_row->Add(open_cache, 0, wxRIGHT, 6);
+  cache_row->Add(purge_cache, 0);
+  sizer->Add(cache_row, 0, wxALL, 6);
   SetSizer(sizer);
   Bind(wxEVT_CLOSE_WINDOW, &NtDialog::OnClose, this);
   show_check_->Bind(wxEVT_CHECKBOX, &NtDialog::OnShowCheck, this);
   Bind(wxEVT_TIMER, &NtDialog::OnScheduleTimer, this, kFetchScheduleTimerId);
+  Bind(wxEVT_BUTTON, &NtDialog::OnOpenCache, this, kOpenCacheButtonId);
+  Bind(wxEVT_BUTTON, &NtDialog::OnPurgeCache, this, kPurgeCacheButtonId);
 }
 
 void NtDialog::StartFetchSchedule(int minutes) { schedule_timer_.Start(minutes * 60 * 1000, wxTIMER_CONTINUOUS); }
@@ -60,5 +69,12 @@ void NtDialog::OnClose(wxCloseEvent& event) {
 }
 
 void NtDialog::OnShowCheck(wxCommandEvent& event) { plugin_->SetShow(event.IsChecked()); }
+
+void NtDialog::OnOpenCache(wxCommandEvent&) { OpenCacheFolder(); }
+
+void NtDialog::OnPurgeCache(wxCommandEvent&) {
+  PurgeCacheWithMessage(this, plugin_);
+  RefreshList();
+}
 
 }  // namespace orvane

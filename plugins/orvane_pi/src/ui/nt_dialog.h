@@ -1,6 +1,7 @@
 // The message window: status line, overlay switch and the list of messages.
 #pragma once
 
+#include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/dialog.h>
 #include <wx/listbox.h>
@@ -10,6 +11,9 @@
 class orvane_pi;
 
 namespace orvane {
+
+constexpr int kOpenCacheButtonId = 9210;
+constexpr int kPurgeCacheButtonId = 9214;
 
 class NtDialog : public wxDialog {
  public:
@@ -38,6 +42,8 @@ class NtDialog : public wxDialog {
   void OnClose(wxCloseEvent& event);
   void OnShowCheck(wxCommandEvent& event);
   void OnScheduleTimer(wxTimerEvent& event);
+  void OnOpenCache(wxCommandEvent& event);
+  void OnPurgeCache(wxCommandEvent& event);
 
   orvane_pi* plugin_;
   wxStaticText* status_;

@@ -1,0 +1,243 @@
+#include "fetch/html_text.h"
+
+#include <cstring>
+#include <vector>
+
+#include "common/text.h"
+#include "fetch/portal.h"
+
+namespace orvane {
+namespace {
+
+// Whole lines that are site navigation, not warnings.
+constexpr const char* kNoiseWords[] = {
+    "Quorvant", "Marine hub", "Contributor", "Privacy", "Terms",    "Language:",   "Account", "Loading", "Cookie",
+    "Sign in",  "Sign up",    "Home",        "Search",  "Bulletins", "Downloads",  "About",   "Noon",    "Beta",
+    "Quiz",     "App",        "More",        "API",     "New",       "en",         "UTC",     "Show on map", "View",
+    "Copy",     "Export",     "Share",       "MODU",    "Coastal",   "Ports",      "ECDIS",   "Map",     "NAVTEX Live"};
+
+constexpr const char* kBulletinMarkers[] = {"NAVAREA", "ZCZC",     "NNNN",     "DRILLING", "CANCEL",     "BERTH",
+                                            "EXERCISE", "MINE",    "WRECK",    "PLATFORM", "SECURITE",
+                                            "S\xC3\x89" "CURIT\xC3\x89"};
+
+constexpr const char* kRemovedElements[] = {"script", "style", "nav", "footer", "header"};
+
+struct Entity {
+  const char* name;
+  const char* text;
+};
+// "&amp;" goes before the others, as the pages encode it that way.
+constexpr Entity kEntities[] = {{"&nbsp;", " "},  {"&amp;", "&"},  {"&lt;", "<"},  {"&gt;", ">"},
+                                {"&quot;", "\""}, {"&#39;", "'"}, {"&apos;", "'"}};
+
+std::string LowerAscii(std::string_view s) {
+  std::string out(s);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return out;
+}
+
+void RemoveElements(std::string* text) {
+  for (const char* name : kRemovedElements) {
+    std::string lower = LowerAscii(*text);
+    const std::string open = std::string("<") + name;
+    const std::string close = std::string("</") + name + ">";
+    for (;;) {
+      const size_t a = lower.find(open);
+      if (a == std::string::npos) break;
+      const size_t b = lower.find(close, a);
+      if (b == std::string::npos) {
+        text->erase(a);
+        lower.erase(a);
+        break;
+      }
+      const size_t n = b + close.size() - a;
+      text->erase(a, n);
+      lower.erase(a, n);
+    }
+  }
+}
+
+std::string StripTags(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  bool in_tag = false;
+  for (char c : text) {
+    if (c == '<') {
+      in_tag = true;
+      out.push_back('\n');
+    } else if (c == '>') {
+      in_tag = false;
+    } else if (!in_tag) {
+      out.push_back(c);
+    }
+  }
+  return out;
+}
+
+void DecodeEntities(std::string* text) {
+  for (const Entity& e : kEntities) {
+    const size_t n = std::strlen(e.name);
+    const size_t m = std::strlen(e.text);
+    size_t pos = 0;
+    while ((pos = text->find(e.name, pos)) != std::string::npos) {
+      text->replace(pos, n, e.text);
+      pos += m;
+    }
+  }
+}
+
+bool IsLineSpace(char c) { return c == ' ' || c == '\t' || c == '\f' || c == '\v' || c == '\r'; }
+
+std::string CollapseSpace(std::string_view line) {
+  std::string out;
+  bool pending = false;
+  for (char c : line) {
+    if (IsLineSpace(c)) {
+      pending = true;
+      continue;
+    }
+    if (pending && !out.empty()) out.push_back(' ');
+    pending = false;
+    out.push_back(c);
+  }
+  return out;
+}
+
+bool IsNoiseWord(const std::string& line) {
+  for (const char* w : kNoiseWords)
+    if (line == w) return true;
+  return false;
+}
+
+bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+bool IsShortSingleWord(const std::string& line) {
+  if (line.size() >= 12) return false;
+  for (char c : line)
+    if (!IsAsciiLetter(c)) return false;
+  return true;
+}
+
+// NAVTEX frame marks are short single words too, but they separate frames.
+bool IsFrameMark(const std::string& line) {
+  const std::string up = UpperAscii(line);
+  return up == "NNNN" || up == "ZCZC";
+}
+
+bool StartsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
+
+// The href value at pos (which points at "href="), read from html.
+std::string ReadHref(std::string_view html, size_t pos, bool stop_at_tab) {
+  size_t i = pos + 5;
+  if (i < html.size() && (html[i] == '"' || html[i] == '\'')) {
+    const char q = html[i];
+    const size_t end = html.find(q, i + 1);
+    return std::string(html.substr(i + 1, end == std::string_view::npos ? std::string_view::npos : end - i - 1));
+  }
+  const size_t end = html.find_first_of(stop_at_tab ? std::string_view(" >\t") : std::string_view(" >"), i);
+  return std::string(html.substr(i, end == std::string_view::npos ? std::string_view::npos : end - i));
+}
+
+// The part of a URL before the first '/' after "://"; empty when there is no "://".
+std::string OriginOf(std::string_view url) {
+  const size_t sep = url.find("://");
+  if (sep == std::string_view::npos) return std::string();
+  const size_t slash = url.find('/', sep + 3);
+  return std::string(url.substr(0, slash));
+}
+
+}  // namespace
+
+bool LooksLikeBulletin(std::string_view upper_line) {
+  for (const char* m : kBulletinMarkers)
+    if (upper_line.find(m) != std::string_view::npos) return true;
+  if (upper_line.find('N') == std::string_view::npos) return false;
+  if (upper_line.find('E') == std::string_view::npos && upper_line.find('W') == std::string_view::npos) return false;
+  for (char c : upper_line)
+    if (IsAsciiDigit(c)) return true;
+  return false;
+}
+
+std::string HtmlToText(std::string_view html) {
+  std::string text(html);
+  RemoveElements(&text);
+  text = StripTags(text);
+  DecodeEntities(&text);
+
+  std::string out;
+  bool started = false, first = true;
+  size_t pos = 0;
+  while (pos <= text.size()) {
+    size_t nl = text.find('\n', pos);
+    if (nl == std::string::npos) nl = text.size();
+    const std::string line = CollapseSpace(std::string_view(text).substr(pos, nl - pos));
+    pos = nl + 1;
+
+    if (line.size() <= 2) continue;
+    if (StartsWith(line, "http://") || StartsWith(line, "https://")) continue;
+    if (IsNoiseWord(line)) continue;
+    if (IsShortSingleWord(line) && !IsFrameMark(line)) continue;
+    if (!started && LooksLikeBulletin(UpperAscii(line))) started = true;
+    if (!started) continue;
+    if (line.size() < 40 && line.size() >= 8 && line.find("In force") != std::string::npos) continue;
+    if (!first) out.push_back('\n');
+    out += line;
+    first = false;
+  }
+  return out;
+}
+
+std::string FindNextPageUrl(std::string_view html, std::string_view base_url) {
+  const std::string lower = LowerAscii(html);
+  const std::string base = base_url.empty() ? PortalBaseUrl() : std::string(base_url);
+  // Links are followed only on the page's own site.
+  const std::string reference = base.find("://") != std::string::npos ? base : PortalBaseUrl();
+  auto usable = [&](const std::string& url) { return SameOrigin(url, reference); };
+
+  // Explicit rel=next link.
+  for (size_t r = lower.find("rel="); r != std::string::npos; r = lower.find("rel=", r + 4)) {
+    size_t v = r + 4;
+    while (v < lower.size() && (lower[v] == ' ' || lower[v] == '"' || lower[v] == '\'')) ++v;
+    if (lower.compare(v, 4, "next") != 0) continue;
+    const size_t win_start = r >= 200 ? r - 200 : 0;
+    const size_t win_end = std::min(lower.size(), r + 200);
+    for (size_t h = lower.find("href=", win_start); h != std::string::npos && h < win_end;
+         h = lower.find("href=", h + 5)) {
+      const std::string value = ReadHref(html, h, true);
+      if (value.empty() || value[0] == '#') continue;
+      std::string url;
+      if (StartsWith(value, "http://") || StartsWith(value, "https://")) {
+        url = value;
+      } else if (value[0] == '/') {
+        const std::string stripped = StripTrailingSlashes(base);
+        url = stripped.find("://") != std::string::npos ? OriginOf(stripped) + value : PortalBaseUrl() + value;
+      } else {
+        continue;
+      }
+      if (usable(url)) return url;
+    }
+  }
+
+  // Turkish "sonraki" (next) link carrying a page number.
+  for (size_t s = lower.find("sonraki"); s != std::string::npos; s = lower.find("sonraki", s + 7)) {
+    const size_t win_start = s >= 120 ? s - 120 : 0;
+    const size_t h = lower.rfind("href=", s);
+    if (h == std::string::npos || h < win_start) continue;
+    const std::string value = ReadHref(html, h, false);
+    if (value.size() <= 4 || value.find("page=") == std::string::npos) continue;
+    std::string url;
+    if (StartsWith(value, "http")) {
+      url = value;
+    } else if (value[0] == '/') {
+      const std::string origin = OriginOf(base);
+      url = (origin.empty() ? base : origin) + value;
+    } else {
+      url = StripTrailingSlashes(base) + "/" + value;
+    }
+    if (usable(url)) return url;
+  }
+  return std::string();
+}
+
+}  // namespace orvane

@@ -1,0 +1,43 @@
+// The warnings in force for chosen NAVAREAs from the Quorvant portal: the
+// pages of each NAVAREA's list, its archive and overview pages, the cache as
+// fallback, and the combined text with its "=====" section lines that the
+// ingest reads. Runs on the fetch thread.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace orvane {
+
+constexpr int kNavareaPageLimit = 5;
+
+// Page addresses of NAVAREA n under base (the portal when empty); empty for
+// an id outside 1..21.
+std::string NavareaListUrl(const std::string& base, int n);
+std::string NavareaListPageUrl(const std::string& base, int n, int page);
+std::string NavareaArchiveUrl(const std::string& base, int n);
+std::string NavareaOverviewUrl(const std::string& base, int n);
+
+// "NAVAREA %d coordinator=%s website=%s (hub=%s)", or "NAVAREA ? unknown".
+std::string CoordinatorLine(int n);
+
+struct NavareaFetchResult {
+  bool ok = false;
+  std::string text;
+  std::string summary;  // information line on success, the error on failure
+};
+NavareaFetchResult FetchNavarea(int n, const std::string& base);
+
+struct NavareasFetchResult {
+  bool ok = false;
+  std::string text;    // combined text with section lines
+  std::string status;  // "ok=2 fail=1 cache=1 of 3", or the error
+};
+// Clears the cancel flag, then fetches each id in order; a failed NAVAREA
+// is logged, commented and replaced by its cached text when there is one.
+NavareasFetchResult FetchNavareas(const std::vector<int>& ids, const std::string& base);
+
+// Time-out of each page request (30000 ms; tests shorten it).
+void SetNavareaFetchTimeoutMs(int ms);
+
+}  // namespace orvane
