@@ -22,6 +22,17 @@ std::string SettingsFilePath();    // <config>/opencpn/orvane_pi.ini
 // Creates dir and its parents; true when it exists afterwards.
 bool EnsureDirectory(const std::string& dir);
 
+// Writes all of bytes to fd, retrying short writes; false on any error.
+bool WriteAll(int fd, const std::string& bytes);
+
+// How an atomic write ended.
+enum class AtomicWrite { kOk, kOpenFailed, kWriteFailed, kRenameFailed };
+
+// Writes bytes to path + ".tmp", syncs it, renames it over path and syncs the
+// folder: a crash leaves the old file or the new one, never half of one. On
+// failure the temporary file is removed and an existing path is untouched.
+AtomicWrite AtomicWriteFile(const std::string& path, const std::string& bytes);
+
 // Appends text to the file at path, creating its folder when missing.
 // Returns false (and writes nothing) when the file cannot be opened.
 bool AppendToFile(const std::string& path, const std::string& text);

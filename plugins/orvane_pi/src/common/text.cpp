@@ -1,5 +1,7 @@
 #include "common/text.h"
 
+#include <cstdio>
+
 namespace orvane {
 
 std::string UpperAscii(std::string_view s) {
@@ -77,6 +79,27 @@ std::string MakeValidUtf8(std::string_view s) {
     } else {
       out.append(s.substr(i, n));
       i += n;
+    }
+  }
+  return out;
+}
+
+std::string JsonEscape(std::string_view raw, JsonControls controls) {
+  const std::string s = MakeValidUtf8(raw);
+  std::string out;
+  out.reserve(s.size() + 8);
+  for (unsigned char c : s) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (controls == JsonControls::kShortForms && (c == '\t' || c == '\n' || c == '\r')) {
+      out += c == '\t' ? "\\t" : c == '\n' ? "\\n" : "\\r";
+    } else if (c < 0x20) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\u%04x", c);
+      out += buf;
+    } else {
+      out += static_cast<char>(c);
     }
   }
   return out;

@@ -30,4 +30,10 @@ bool IsValidUtf8(std::string_view s);
 // s with every invalid UTF-8 sequence replaced by U+FFFD.
 std::string MakeValidUtf8(std::string_view s);
 
+// The contents of a JSON string for s: quote and backslash escaped, control
+// bytes as \t \n \r where the format wants them (kShortForms) or all as
+// \u00XX (kAllUnicode); invalid UTF-8 becomes U+FFFD first.
+enum class JsonControls { kShortForms, kAllUnicode };
+std::string JsonEscape(std::string_view s, JsonControls controls);
+
 }  // namespace orvane

@@ -13,26 +13,8 @@
 namespace orvane {
 namespace {
 
-// JSON string contents: quote, backslash and control bytes escaped, invalid
-// UTF-8 replaced, so every line parses whatever a warning holds.
-std::string JsonEscape(const std::string& s) {
-  const std::string valid = MakeValidUtf8(s);
-  std::string out;
-  out.reserve(valid.size() + 8);
-  for (unsigned char c : valid) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c < 0x20) {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\u%04x", c);
-      out += buf;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out;
-}
+// Every control byte as \u00XX, so each line parses whatever a warning holds.
+std::string Esc(const std::string& s) { return JsonEscape(s, JsonControls::kAllUnicode); }
 
 std::string TitleForLog(const std::string& title) {
   std::string t = title;
@@ -53,8 +35,8 @@ std::vector<const MsiMessage*> NewMessages(const MessageStore& previous, const M
 }
 
 std::string ArrivalLogLine(const std::string& local_time, const MsiMessage& m) {
-  return "{\"ts\":\"" + JsonEscape(local_time) + "\",\"id\":\"" + JsonEscape(m.id) + "\",\"type\":\"" +
-         TypeName(m.type) + "\",\"title\":\"" + JsonEscape(TitleForLog(m.title)) + "\"}\n";
+  return "{\"ts\":\"" + Esc(local_time) + "\",\"id\":\"" + Esc(m.id) + "\",\"type\":\"" +
+         TypeName(m.type) + "\",\"title\":\"" + Esc(TitleForLog(m.title)) + "\"}\n";
 }
 
 std::string ArrivalLogPath() {
@@ -71,15 +53,7 @@ bool WriteArrivalLog(const MessageStore& previous, const MessageStore& current) 
   std::string lines;
   for (const MsiMessage* m : fresh) lines += ArrivalLogLine(ts, *m);
   // One write for the batch keeps lines whole even when two processes append.
-  bool ok = true;
-  for (size_t done = 0; done < lines.size();) {
-    const ssize_t n = ::write(fd, lines.data() + done, lines.size() - done);
-    if (n <= 0) {
-      ok = false;
-      break;
-    }
-    done += static_cast<size_t>(n);
-  }
+  const bool ok = WriteAll(fd, lines);
   return ::close(fd) == 0 && ok;
 }
 

@@ -4,11 +4,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <nlohmann/json.hpp>
 
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "common/clock.h"
 #include "common/paths.h"
@@ -17,31 +14,9 @@
 namespace orvane {
 namespace {
 
-// Text values byte by byte: the five named escapes, \u00XX for other
-// control bytes, everything else as it is (invalid UTF-8 made valid first).
-std::string Esc(const std::string& raw) {
-  const std::string s = MakeValidUtf8(raw);
-  std::string out;
-  out.reserve(s.size() + 8);
-  for (unsigned char c : s) {
-    switch (c) {
-      case '\t': out += "\\t"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      default:
-        if (c < 0x20) {
-          char buf[8];
-          std::snprintf(buf, sizeof buf, "\\u%04x", c);
-          out += buf;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out;
-}
+// Text values: the short escapes for tab, line feed and carriage return,
+// \u00XX for other control bytes, invalid UTF-8 made valid first.
+std::string Esc(const std::string& raw) { return JsonEscape(raw, JsonControls::kShortForms); }
 
 char LetterOrQuestion(char c) {
   if (c >= 'a' && c <= 'z') return static_cast<char>(c - 'a' + 'A');
@@ -207,39 +182,15 @@ bool ReadParcelJson(const std::string& text, std::vector<MsiMessage>* messages, 
 
 bool WriteTextAtomically(const std::string& path, const std::string& text, std::string* error) {
   const std::string temp = path + ".tmp";
-  auto fail = [&](const std::string& why) {
-    if (error) *error = why;
-    return false;
-  };
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return fail("cannot open temp: " + temp);
-  bool ok = true;
-  for (size_t done = 0; done < text.size();) {
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n <= 0) {
-      ok = false;
-      break;
-    }
-    done += static_cast<size_t>(n);
+  std::string why;
+  switch (AtomicWriteFile(path, text)) {
+    case AtomicWrite::kOk: return true;
+    case AtomicWrite::kOpenFailed: why = "cannot open temp: " + temp; break;
+    case AtomicWrite::kWriteFailed: why = "write failed: " + temp; break;
+    case AtomicWrite::kRenameFailed: why = "rename failed: " + path; break;
   }
-  // Through to the disk before the rename, so a crash leaves old or new, never half.
-  ok = ok && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  if (!ok) {
-    ::unlink(temp.c_str());
-    return fail("write failed: " + temp);
-  }
-  if (::rename(temp.c_str(), path.c_str()) != 0) {
-    ::unlink(temp.c_str());
-    return fail("rename failed: " + path);
-  }
-  const std::string dir = std::filesystem::path(path).parent_path().string();
-  const int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dfd >= 0) {
-    ::fsync(dfd);
-    ::close(dfd);
-  }
-  return true;
+  if (error) *error = why;
+  return false;
 }
 
 std::string ParcelsDirectory() {

@@ -53,15 +53,7 @@ bool WriteReportFile(const MessageStore& store, int64_t now_utc_ms, std::string*
   const std::string content = ReportHtml(store, FormatLocalTime(now_utc_ms, "%Y-%m-%d %H:%M:%S"));
   const int fd = ::open(path->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) return false;
-  bool ok = true;
-  for (size_t done = 0; done < content.size();) {
-    const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-    if (n <= 0) {
-      ok = false;
-      break;
-    }
-    done += static_cast<size_t>(n);
-  }
+  const bool ok = WriteAll(fd, content);
   return (::close(fd) == 0) && ok;
 }
 

@@ -47,18 +47,6 @@ bool ReadWhole(const std::string& path, std::string* out) {
   return true;
 }
 
-bool WriteAll(int fd, const std::string& bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    done += static_cast<size_t>(n);
-  }
-  return true;
-}
 
 // A JSON string literal; ETags carry double quotes ("abc", W/"x").
 std::string JsonString(const std::string& s) {
@@ -160,24 +148,7 @@ uint64_t Fnv1a64(const std::string& bytes) {
 }
 
 bool WriteFileAtomic(const std::string& path, const std::string& bytes) {
-  if (path.empty()) return false;
-  const std::string tmp = path + ".tmp";
-  const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  if (!ok || ::rename(tmp.c_str(), path.c_str()) != 0) {
-    ::unlink(tmp.c_str());
-    return false;
-  }
-  // The rename itself must survive a power cut, not only the data.
-  const std::string dir = fs::path(path).parent_path().string();
-  const int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dfd >= 0) {
-    ::fsync(dfd);
-    ::close(dfd);
-  }
-  return true;
+  return !path.empty() && AtomicWriteFile(path, bytes) == AtomicWrite::kOk;
 }
 
 bool ReadNavareaCache(int n, std::string* text) {
