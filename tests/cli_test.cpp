@@ -28,6 +28,18 @@ RunResult RunCli(const std::string& args) {
 
 const std::string kFixtures = ORVANE_FIXTURES_DIR;
 
+// Every command runs against an empty data root, so a keywords.json or cache
+// of the user's own cannot change what the expected output says.
+class IsolatedDataRoot : public ::testing::Environment {
+ public:
+  void SetUp() override { root_ = std::make_unique<test::TempDataRoot>(); }
+  void TearDown() override { root_.reset(); }
+
+ private:
+  std::unique_ptr<test::TempDataRoot> root_;
+};
+const auto* const kIsolated = ::testing::AddGlobalTestEnvironment(new IsolatedDataRoot);
+
 TEST(OrvaneParse, SampleBulletinMatchesItsExpectedLines) {
   const RunResult r = RunCli("parse '" + kFixtures + "/sample_bulletin.txt'");
   EXPECT_EQ(r.status, 0);
