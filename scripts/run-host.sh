@@ -8,6 +8,8 @@ plugin="$dir/plugins/orvane_pi/liborvane_pi.so"
 if [[ -n "${DISPLAY:-}" ]]; then
   exec "$host" --plugin "$plugin" "${@:2}"
 fi
-echo "No display: running orvane-host on a virtual display for 5 seconds."
-xvfb-run -a -s "-screen 0 1280x1024x24" "$host" --plugin "$plugin" --quit-after 5 "${@:2}"
-echo "orvane-host closed cleanly."
+shot="$(cd "$dir" && pwd)/orvane-host.png"
+echo "No display: running orvane-host on a virtual display for 6 seconds, message window open."
+xvfb-run -a -s "-screen 0 1280x1024x24" "$host" --plugin "$plugin" --open-window --quit-after 6 \
+  --screenshot "$shot" "${@:2}"
+echo "orvane-host closed cleanly; the screenshot of the chart is $shot"
