@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <system_error>
 
 #include <fcntl.h>
@@ -56,6 +58,18 @@ bool EnsureDirectory(const std::string& dir) {
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
   return std::filesystem::is_directory(dir, ec);
+}
+
+bool ReadWholeFile(const std::string& path, std::string* out) {
+  out->clear();
+  if (path.empty()) return false;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  if (in.bad()) return false;
+  *out = ss.str();
+  return true;
 }
 
 bool WriteAll(int fd, const std::string& bytes) {

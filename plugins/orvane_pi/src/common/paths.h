@@ -22,6 +22,9 @@ std::string SettingsFilePath();    // <config>/opencpn/orvane_pi.ini
 // Creates dir and its parents; true when it exists afterwards.
 bool EnsureDirectory(const std::string& dir);
 
+// The whole file at path, as bytes; false when it cannot be read.
+bool ReadWholeFile(const std::string& path, std::string* out);
+
 // Writes all of bytes to fd, retrying short writes; false on any error.
 bool WriteAll(int fd, const std::string& bytes);
 

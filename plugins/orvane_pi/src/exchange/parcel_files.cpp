@@ -13,6 +13,7 @@
 #include <wx/wfstream.h>
 #include <wx/zipstrm.h>
 
+#include "common/paths.h"
 #include "common/text.h"
 #include "exchange/parcel.h"
 
@@ -58,13 +59,12 @@ bool LoadFromZip(const std::string& path, std::string* text, std::string* error)
 bool LoadParcelText(const std::string& path, std::string* text, std::string* error) {
   if (EndsWithZip(path)) return LoadFromZip(path, text, error);
   struct stat st {};
-  std::ifstream in(path, std::ios::binary);
-  if (!in || ::stat(path.c_str(), &st) != 0) return Fail(error, "cannot open json");
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return Fail(error, "cannot open json");
   if (st.st_size > static_cast<off_t>(kParcelMaxBytes)) return Fail(error, "parcel too large");
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  if (ss.str().empty()) return Fail(error, "empty json file");
-  *text = ss.str();
+  std::string bytes;
+  if (!ReadWholeFile(path, &bytes)) return Fail(error, "cannot open json");
+  if (bytes.empty()) return Fail(error, "empty json file");
+  *text = std::move(bytes);
   return true;
 }
 

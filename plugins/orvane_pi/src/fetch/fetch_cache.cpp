@@ -35,17 +35,6 @@ bool ValidNavarea(int n) { return n >= 1 && n <= 21; }
 std::string TextName(int n) { return "navarea_" + std::to_string(n) + ".txt"; }
 std::string MetaName(int n) { return TextName(n) + ".meta.json"; }
 
-bool ReadWhole(const std::string& path, std::string* out) {
-  out->clear();
-  if (path.empty()) return false;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  if (in.bad()) return false;
-  *out = ss.str();
-  return true;
-}
 
 
 // A JSON string literal; ETags carry double quotes ("abc", W/"x").
@@ -154,7 +143,7 @@ bool WriteFileAtomic(const std::string& path, const std::string& bytes) {
 bool ReadNavareaCache(int n, std::string* text) {
   text->clear();
   if (!ValidNavarea(n)) return false;
-  if (!ReadWhole(CachePath(TextName(n)), text)) return false;
+  if (!ReadWholeFile(CachePath(TextName(n)), text)) return false;
   return !text->empty();
 }
 
@@ -165,7 +154,7 @@ bool StoreNavareaText(int n, const std::string& text, const std::string& source_
   const std::string meta_path = CachePath(MetaName(n));
   if (text_path.empty()) return false;
   std::string existing;
-  ReadWhole(text_path, &existing);
+  ReadWholeFile(text_path, &existing);
   if (!existing.empty() && existing == text) {
     // Same text: the file keeps its time, only the metadata is renewed.
     WriteFileAtomic(meta_path, MetaText(n, source_url, status, text, false, true, "", ""));
@@ -181,7 +170,7 @@ bool ReadCacheValidators(int n, std::string* etag, std::string* last_modified) {
   last_modified->clear();
   if (!ValidNavarea(n)) return false;
   std::string meta;
-  if (!ReadWhole(CachePath(MetaName(n)), &meta)) return false;
+  if (!ReadWholeFile(CachePath(MetaName(n)), &meta)) return false;
   *etag = MetaValue(meta, "etag");
   *last_modified = MetaValue(meta, "last_modified");
   return !etag->empty() || !last_modified->empty();
@@ -191,7 +180,7 @@ bool IsNavareaCacheStale(int n, int max_hours) {
   if (max_hours < 1) return false;
   if (!ValidNavarea(n)) return true;
   std::string meta;
-  if (!ReadWhole(CachePath(MetaName(n)), &meta)) return true;
+  if (!ReadWholeFile(CachePath(MetaName(n)), &meta)) return true;
   const std::string pattern = "\"fetch_time\": \"";
   const size_t p = meta.find(pattern);
   if (p == std::string::npos) return true;

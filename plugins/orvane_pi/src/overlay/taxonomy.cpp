@@ -151,14 +151,12 @@ LineStyle HighlightStyle() { return {{1.0f, 1.0f, 0.35f, 1.0f}, 5.0f}; }
 
 TaxonomyFile LoadTaxonomyFile(const std::string& path) {
   TaxonomyFile out;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  std::string text;
+  if (!ReadWholeFile(path, &text)) {
     out.reason = "cannot open " + path;
     return out;
   }
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  const json root = json::parse(ss.str(), nullptr, /*allow_exceptions=*/false);
+  const json root = json::parse(text, nullptr, /*allow_exceptions=*/false);
   if (root.is_discarded()) {
     out.reason = "not valid JSON: " + path;
     return out;
