@@ -141,11 +141,6 @@ void orvane_pi::ShowSettingsDialog(wxWindow* /*parent*/, int page) {
   ++settings_dialog_opens_;
 }
 
-void orvane_pi::StartFetch() {
-  // Background fetching comes with the fetch jobs; nothing is fetched yet.
-  ++fetch_starts_;
-}
-
 std::string orvane_pi::PurgeStaleCache() {
   SetStatusText(orvane::PurgeStaleCache(&Tr));
   return status_text_;

@@ -63,7 +63,6 @@ class orvane_pi : public opencpn_plugin_118 {
   // Rings the bell and says so when new search-and-rescue messages arrived.
   void RunSarAlarm(const orvane::MessageStore& previous);
   void ShowSettingsDialog(wxWindow* parent, int page);
-  void StartFetch();
   // Cache purges: each sets the status text, refreshes and returns it.
   std::string PurgeStaleCache();
   std::string PurgeAllCache();
@@ -97,6 +96,33 @@ class orvane_pi : public opencpn_plugin_118 {
   // From a theme choice: colours holder (the window holding the choice) too.
   void SetUiTheme(wxWindow* holder, int selection);
 
+  // Filters, hit test, highlight and hover (orvane_pi_overlay.cpp).
+  bool IsVisible(const orvane::MsiMessage& m);
+  size_t CountVisible();
+  bool InRouteCorridor(const orvane::MsiMessage& m);
+  std::vector<int> RouteNavareas();
+  int HitTest(double lat, double lon);
+  void HighlightMessage(int index);
+  // Upper-cased; letters outside A..Y are ignored; mandatory letters stay set.
+  void SetB2Visible(char letter, bool on);
+
+  // The detail view of one message of the store (orvane_pi_overlay.cpp).
+  void ShowMessageDetail(int index);
+
+  // Fetching (orvane_pi_fetch.cpp).
+  void StartFetch();
+  void LaunchFetch(const std::vector<int>& ids);
+  void OnScheduleTick();
+  void OnFetchResult(bool ok, const std::string& text, const std::string& status, int first_id);
+  void FetchNowCommand();
+  void CancelFetchCommand();
+
+  // Exchange (orvane_pi_exchange.cpp): each returns the text to show the user.
+  std::string ExportParcel();
+  std::string ImportParcel(const std::string& path);
+  std::string RouteCorridorHint();
+  std::string WriteReport(bool print);
+
   bool IsTypeVisible(orvane::MsgType t) const;
   bool IsB2Visible(char letter) const;
   std::vector<int> SelectedNavareas() const;
@@ -106,6 +132,8 @@ class orvane_pi : public opencpn_plugin_118 {
   const orvane::MessageStore& store() const { return store_; }
   const std::string& status_text() const { return status_text_; }
   int current_navarea() const { return current_navarea_; }
+  int highlighted() const { return highlighted_; }
+  const std::string& hover_text() const { return hover_text_; }
   bool show() const { return settings_.show; }
   bool range_all() const { return settings_.range_all; }
   double range_nm() const { return settings_.range_nm; }
