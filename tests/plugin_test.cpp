@@ -111,10 +111,11 @@ TEST_F(PluginTest, StartUpAlwaysShowsTheOverlayWithNoRangeLimit) {
   EXPECT_NE(file.find("RangeAll=1\n"), std::string::npos);
   EXPECT_NE(file.find("RangeNm=10000\n"), std::string::npos);
   // The fetch schedule follows the settings.
-  EXPECT_TRUE(plugin_->message_window()->FetchScheduleRunning());
-  EXPECT_EQ(plugin_->message_window()->FetchScheduleIntervalMs(), 30 * 60 * 1000);
+  EXPECT_TRUE(plugin_->message_window()->FetchTimerRunning());
+  EXPECT_GE(plugin_->message_window()->FetchTimerIntervalMs(), 30 * 60 * 1000);
+  EXPECT_LT(plugin_->message_window()->FetchTimerIntervalMs(), 30 * 60 * 1000 + 180000);
   plugin_->SetFetchScheduleEnabled(false);
-  EXPECT_FALSE(plugin_->message_window()->FetchScheduleRunning());
+  EXPECT_FALSE(plugin_->message_window()->FetchTimerRunning());
   // DeInit saves the whole set.
   plugin_->DeInit();
   initialised_ = false;

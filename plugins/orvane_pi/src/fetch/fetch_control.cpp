@@ -59,4 +59,11 @@ void SetFetchSleeper(FetchSleeper sleeper) {
   g_sleeper = std::move(sleeper);
 }
 
+int64_t FetchTimerDelayMs(int interval_min, int64_t utc_ms) {
+  const int64_t minutes = interval_min < 5 ? 5 : interval_min;
+  int64_t spread = utc_ms % 180000;
+  if (spread < 0) spread += 180000;
+  return minutes * 60000 + spread;
+}
+
 }  // namespace orvane

@@ -30,6 +30,11 @@ bool IncludeArchiveEnabled();
 // requested). ms <= 0 returns at once.
 bool FetchSleep(int64_t ms);
 
+// Delay of the fetch timer: the interval (at least 5 minutes) plus a spread
+// of 0 to just under 3 minutes from the clock, so that many boats do not ask
+// the portal at the same moment.
+int64_t FetchTimerDelayMs(int interval_min, int64_t utc_ms);
+
 // Replaces the wait (tests record the durations and move a manual clock
 // instead of sleeping). An empty function brings back the real wait. The
 // replacement returns false to report an interrupted wait.

@@ -95,7 +95,7 @@ int orvane_pi::Init() {
     LoadSampleCorpus();
   }
 
-  dialog_->SetShowCheck(settings_.show);
+  dialog_->SetShowChecked(settings_.show);
   dialog_->SetNavareaChecks(settings_.navarea_mask);
   dialog_->RefreshList();
   SyncFetchSchedule();
@@ -113,7 +113,7 @@ bool orvane_pi::DeInit() {
   if (click_timer_.IsRunning()) click_timer_.Stop();
   if (canvas_) canvas_->Unbind(wxEVT_TIMER, &orvane_pi::OnClickTimer, this, kClickTimerId);
   if (dialog_) {
-    dialog_->StopFetchSchedule();
+    dialog_->StopFetchTimer();
     dialog_->Close(false);
     delete dialog_;
     dialog_ = nullptr;
@@ -191,7 +191,7 @@ void orvane_pi::OnClickBurstEnd() {
     const bool show = !dialog_ || !dialog_->IsShown();
     SetShow(show);
     if (!dialog_) return;
-    dialog_->SetShowCheck(show);
+    dialog_->SetShowChecked(show);
     if (!show) {
       dialog_->Hide();
     } else {
@@ -297,9 +297,9 @@ void orvane_pi::SaveSettings() {
 void orvane_pi::SyncFetchSchedule() {
   if (!dialog_) return;
   if (settings_.fetch_schedule_enabled)
-    dialog_->StartFetchSchedule(settings_.fetch_interval_min);
+    dialog_->StartFetchTimer();
   else
-    dialog_->StopFetchSchedule();
+    dialog_->StopFetchTimer();
 }
 
 void orvane_pi::SetShow(bool show) {
@@ -405,6 +405,12 @@ void orvane_pi::SetPatternFill(bool on) {
 
 void orvane_pi::SetTypeVisible(MsgType t, bool on) {
   settings_.type_mask = WithTypeVisible(settings_.type_mask, t, on);
+  SaveSettings();
+  RefreshStatus();
+}
+
+void orvane_pi::SetB2Visible(char letter, bool on) {
+  if (!WithB2Visible(&settings_.b2_mask, letter, on)) return;
   SaveSettings();
   RefreshStatus();
 }

@@ -93,6 +93,8 @@ class orvane_pi : public opencpn_plugin_118 {
   void SetPatternFill(bool on);
   // Mandatory categories may be switched off here; the next load brings them back.
   void SetTypeVisible(orvane::MsgType t, bool on);
+  // Upper-cased; letters outside A..Y are ignored; mandatory letters stay set.
+  void SetB2Visible(char letter, bool on);
   // From a theme choice: colours holder (the window holding the choice) too.
   void SetUiTheme(wxWindow* holder, int selection);
 
@@ -103,10 +105,8 @@ class orvane_pi : public opencpn_plugin_118 {
   std::vector<int> RouteNavareas();
   int HitTest(double lat, double lon);
   void HighlightMessage(int index);
-  // Upper-cased; letters outside A..Y are ignored; mandatory letters stay set.
-  void SetB2Visible(char letter, bool on);
 
-  // The detail view of one message of the store (orvane_pi_overlay.cpp).
+  // The detail view of one message of the store (ui/message_detail.cpp).
   void ShowMessageDetail(int index);
 
   // Fetching (orvane_pi_fetch.cpp).
@@ -114,6 +114,11 @@ class orvane_pi : public opencpn_plugin_118 {
   void LaunchFetch(const std::vector<int>& ids);
   void OnScheduleTick();
   void OnFetchResult(bool ok, const std::string& text, const std::string& status, int first_id);
+  // The message window's handler of the result event: takes the payload,
+  // hands it to the plug-in when there is one, and releases it in every case.
+  static void HandleFetchResultEvent(orvane_pi* plugin, wxCommandEvent& event);
+  // Opens the arrival log's folder in the file browser.
+  void OpenArrivalLog();
   void FetchNowCommand();
   void CancelFetchCommand();
 

@@ -13,3 +13,7 @@ void orvane_pi::OnScheduleTick() {}
 void orvane_pi::OnFetchResult(bool, const std::string&, const std::string&, int) {}
 void orvane_pi::FetchNowCommand() {}
 void orvane_pi::CancelFetchCommand() {}
+
+void orvane_pi::HandleFetchResultEvent(orvane_pi*, wxCommandEvent&) {}
+
+void orvane_pi::OpenArrivalLog() {}

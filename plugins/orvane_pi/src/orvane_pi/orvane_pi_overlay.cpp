@@ -23,6 +23,3 @@ void orvane_pi::HighlightMessage(int index) {
   highlighted_ = index;
 }
 
-void orvane_pi::SetB2Visible(char, bool) {}
-
-void orvane_pi::ShowMessageDetail(int) {}

@@ -111,6 +111,21 @@ int32_t LoadB2Mask(int64_t v, SettingsLoadNotes*) {
   return static_cast<int32_t>(m);
 }
 
+bool WithB2Visible(int32_t* b2_mask, char letter, bool on) {
+  const char c = (letter >= 'a' && letter <= 'z') ? static_cast<char>(letter - 'a' + 'A') : letter;
+  if (c < 'A' || c > 'Y') return false;
+  const uint32_t bit = uint32_t{1} << (c - 'A');
+  uint32_t m = static_cast<uint32_t>(*b2_mask);
+  bool mandatory = false;
+  for (char k : kMandatoryB2) mandatory = mandatory || k == c;
+  if (on || mandatory)
+    m |= bit;
+  else
+    m &= ~bit;
+  *b2_mask = static_cast<int32_t>(m);
+  return true;
+}
+
 std::string ColorOverrideKey(MsgType t) { return std::string("ColorOverride_") + TypeName(t); }
 
 std::vector<std::string> SettingsKeys() {

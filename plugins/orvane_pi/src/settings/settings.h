@@ -119,6 +119,9 @@ bool IsMandatoryType(MsgType t);
 bool IsTypeVisible(int32_t type_mask, MsgType t);
 int32_t WithTypeVisible(int32_t type_mask, MsgType t, bool on);
 bool IsB2Visible(int32_t b2_mask, char letter);
+// Sets or clears a letter's bit (upper-cased); a mandatory letter stays set.
+// False, with the mask unchanged, for a character outside A..Y.
+bool WithB2Visible(int32_t* b2_mask, char letter, bool on);
 std::vector<int> SelectedNavareas(int32_t navarea_mask);
 // The range from one distance: below 0 means no limit (10000 NM stored),
 // otherwise a limit of 5..5000 NM.

@@ -2,6 +2,8 @@
 
 #include <wx/sizer.h>
 
+#include "common/clock.h"
+#include "fetch/fetch_control.h"
 #include "orvane_pi/orvane_pi.h"
 #include "orvane_pi/translate.h"
 #include "ui/cache_ui.h"
@@ -32,19 +34,36 @@ NtDialog::NtDialog(wxWindow* parent, orvane_pi* plugin)
   Bind(wxEVT_CLOSE_WINDOW, &NtDialog::OnClose, this);
   show_check_->Bind(wxEVT_CHECKBOX, &NtDialog::OnShowCheck, this);
   Bind(wxEVT_TIMER, &NtDialog::OnScheduleTimer, this, kFetchScheduleTimerId);
+  Bind(wxEVT_MENU, &NtDialog::OnFetchResultEvent, this, kFetchResultEventId);
   Bind(wxEVT_BUTTON, &NtDialog::OnOpenCache, this, kOpenCacheButtonId);
   Bind(wxEVT_BUTTON, &NtDialog::OnPurgeCache, this, kPurgeCacheButtonId);
 }
 
-void NtDialog::StartFetchSchedule(int minutes) { schedule_timer_.Start(minutes * 60 * 1000, wxTIMER_CONTINUOUS); }
+void NtDialog::StartFetchTimer() {
+  const int minutes = plugin_ ? plugin_->settings().fetch_interval_min : 60;
+  schedule_timer_.Start(static_cast<int>(FetchTimerDelayMs(minutes, NowUtcMs())), wxTIMER_CONTINUOUS);
+}
 
-void NtDialog::StopFetchSchedule() {
+void NtDialog::StopFetchTimer() {
   if (schedule_timer_.IsRunning()) schedule_timer_.Stop();
 }
 
-void NtDialog::OnScheduleTimer(wxTimerEvent&) { plugin_->StartFetch(); }
+void NtDialog::OnScheduleTimer(wxTimerEvent&) {
+  // Every period gets a fresh spread.
+  StartFetchTimer();
+  if (plugin_) plugin_->OnScheduleTick();
+}
 
-void NtDialog::SetShowCheck(bool show) { show_check_->SetValue(show); }
+void NtDialog::OnFetchResultEvent(wxCommandEvent& event) { orvane_pi::HandleFetchResultEvent(plugin_, event); }
+
+std::vector<int> NtDialog::CheckedNavareas() const {
+  std::vector<int> ids;
+  for (int i = 0; i < 21; ++i)
+    if (navarea_mask_ & (1 << i)) ids.push_back(i + 1);
+  return ids;
+}
+
+void NtDialog::SetShowChecked(bool show) { show_check_->SetValue(show); }
 
 void NtDialog::RefreshList() {
   list_->Clear();

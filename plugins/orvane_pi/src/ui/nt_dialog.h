@@ -8,6 +8,8 @@
 #include <wx/stattext.h>
 #include <wx/timer.h>
 
+#include <vector>
+
 class orvane_pi;
 
 namespace orvane {
@@ -19,7 +21,7 @@ class NtDialog : public wxDialog {
  public:
   NtDialog(wxWindow* parent, orvane_pi* plugin);
 
-  void SetShowCheck(bool show);
+  void SetShowChecked(bool show);
   bool ShowChecked() const { return show_check_->GetValue(); }
   void RefreshList();
   void UpdateStatus();
@@ -29,11 +31,13 @@ class NtDialog : public wxDialog {
   // The NAVAREA check list follows the manual selection mask.
   void SetNavareaChecks(int32_t mask) { navarea_mask_ = mask; }
   int32_t NavareaChecks() const { return navarea_mask_; }
-  // The fetch schedule: one fetch every interval while it runs.
-  void StartFetchSchedule(int minutes);
-  void StopFetchSchedule();
-  bool FetchScheduleRunning() const { return schedule_timer_.IsRunning(); }
-  int FetchScheduleIntervalMs() const { return schedule_timer_.GetInterval(); }
+  // NAVAREA numbers (1..21) of the checked entries, in list order.
+  std::vector<int> CheckedNavareas() const;
+  // The fetch timer: one tick every interval plus a spread of up to three minutes.
+  void StartFetchTimer();
+  void StopFetchTimer();
+  bool FetchTimerRunning() const { return schedule_timer_.IsRunning(); }
+  int FetchTimerIntervalMs() const { return schedule_timer_.GetInterval(); }
 
   wxString StatusLine() const { return status_->GetLabel(); }
   unsigned RowCount() const { return list_->GetCount(); }
@@ -42,6 +46,7 @@ class NtDialog : public wxDialog {
   void OnClose(wxCloseEvent& event);
   void OnShowCheck(wxCommandEvent& event);
   void OnScheduleTimer(wxTimerEvent& event);
+  void OnFetchResultEvent(wxCommandEvent& event);
   void OnOpenCache(wxCommandEvent& event);
   void OnPurgeCache(wxCommandEvent& event);
 
@@ -55,5 +60,6 @@ class NtDialog : public wxDialog {
 };
 
 constexpr int kFetchScheduleTimerId = 9205;
+constexpr int kFetchResultEventId = 9206;
 
 }  // namespace orvane
