@@ -114,6 +114,8 @@ class orvane_pi : public opencpn_plugin_118 {
   void UpdateHover();
   const PlugIn_ViewPort& last_viewport() const { return last_vp_; }
   bool has_viewport() const { return has_vp_; }
+  // Tests draw stores of their own making.
+  void ReplaceStoreForTesting(orvane::MessageStore store) { store_ = std::move(store); }
 
   // The detail view of one message of the store (ui/message_detail.cpp).
   void ShowMessageDetail(int index);
