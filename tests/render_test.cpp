@@ -326,6 +326,10 @@ TEST_F(RenderTest, MouseClicksHighlightAndOpen) {
   EXPECT_FALSE(plugin_->MouseEventHook(move));
   plugin_->HighlightMessage(5);  // beyond the store: ignored
   EXPECT_EQ(plugin_->highlighted(), 0);
+  plugin_->SetShow(false);
+  plugin_->HighlightMessage(-1);  // clears it, and shows the overlay again
+  EXPECT_EQ(plugin_->highlighted(), -1);
+  EXPECT_TRUE(plugin_->show());
 }
 
 }  // namespace

@@ -90,8 +90,8 @@ int orvane_pi::HitTest(double lat, double lon) {
 }
 
 void orvane_pi::HighlightMessage(int index) {
-  if (index < 0 || static_cast<size_t>(index) >= store_.size()) return;
-  highlighted_ = index;
+  if (index >= 0 && static_cast<size_t>(index) >= store_.size()) return;
+  highlighted_ = index < 0 ? -1 : index;  // a negative index clears the highlight
   settings_.show = true;  // shown for this session, not saved
   if (dialog_) dialog_->SetShowChecked(true);
   if (canvas_) RequestRefresh(canvas_);
