@@ -8,7 +8,7 @@ PACKAGES=(
   libwxgtk3.2-dev libwxgtk-gl3.2-1
   nlohmann-json3-dev
   libcurl4-openssl-dev libssl-dev
-  libgl-dev libglu1-mesa-dev libgl1-mesa-dri
+  libgl-dev libglu1-mesa-dev libgl1-mesa-dri libosmesa6-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libcpp-httplib-dev
   libpugixml-dev

@@ -156,13 +156,6 @@ void orvane_pi::SetStatusText(const std::string& text) {
   RefreshStatus();
 }
 
-void orvane_pi::SetCursorLatLon(double lat, double lon) {
-  cursor_lat_ = lat;
-  cursor_lon_ = lon;
-}
-
-bool orvane_pi::MouseEventHook(wxMouseEvent&) { return false; }
-
 void orvane_pi::OnToolbarToolCallback(int) {
   const int64_t now = NowUtcMs();
   const int64_t since = now - last_click_ms_;
@@ -232,22 +225,6 @@ void orvane_pi::SetPositionFixEx(PlugIn_Position_Fix_Ex& pfix) {
   RefreshStatus();
 }
 
-bool orvane_pi::DrawGate(int canvas_index, int priority, bool gl) {
-  if (canvas_index != 0 || (priority != 0 && priority != -1)) return false;
-  last_draw_gl_ = gl;
-  return true;
-}
-
-bool orvane_pi::RenderGLOverlayMultiCanvas(wxGLContext*, PlugIn_ViewPort*, int canvas_index, int priority) {
-  if (!DrawGate(canvas_index, priority, true)) return false;
-  return false;  // the overlay renderer comes later
-}
-
-bool orvane_pi::RenderOverlayMultiCanvas(wxDC&, PlugIn_ViewPort*, int canvas_index, int priority) {
-  if (!DrawGate(canvas_index, priority, false)) return false;
-  return false;  // the overlay renderer comes later
-}
-
 void orvane_pi::RefreshStatus() {
   if (dialog_) dialog_->UpdateStatus();
   RequestCanvasRefresh();
@@ -300,27 +277,6 @@ void orvane_pi::SyncFetchSchedule() {
     dialog_->StartFetchTimer();
   else
     dialog_->StopFetchTimer();
-}
-
-void orvane_pi::SetShow(bool show) {
-  settings_.show = show;
-  if (!show && canvas_) canvas_->UnsetToolTip();
-  SaveSettings();
-  if (canvas_) RequestRefresh(canvas_);
-}
-
-void orvane_pi::SetRange(double d) {
-  SetRangeFromDistance(&settings_, d);
-  SaveSettings();
-  if (canvas_) RequestRefresh(canvas_);
-  RefreshStatus();
-}
-
-void orvane_pi::SetRouteFilter(bool on) {
-  settings_.route_filter = on;
-  SaveSettings();
-  if (canvas_) RequestRefresh(canvas_);
-  RefreshStatus();
 }
 
 void orvane_pi::SetCorridorNm(double nm) {
@@ -401,12 +357,6 @@ void orvane_pi::SetPatternFill(bool on) {
   settings_.pattern_fill = on;
   SaveSettings();
   if (canvas_) RequestRefresh(canvas_);
-}
-
-void orvane_pi::SetTypeVisible(MsgType t, bool on) {
-  settings_.type_mask = WithTypeVisible(settings_.type_mask, t, on);
-  SaveSettings();
-  RefreshStatus();
 }
 
 void orvane_pi::SetB2Visible(char letter, bool on) {

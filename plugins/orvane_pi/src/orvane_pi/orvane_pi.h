@@ -16,6 +16,7 @@
 
 namespace orvane {
 class NtDialog;
+struct FilterContext;
 }
 
 // Host capability bits this plug-in asks for.
@@ -105,6 +106,16 @@ class orvane_pi : public opencpn_plugin_118 {
   std::vector<int> RouteNavareas();
   int HitTest(double lat, double lon);
   void HighlightMessage(int index);
+
+  // Overlay (orvane_pi_overlay.cpp): the filter state of one frame, count,
+  // hover or click pass; the active route is asked of the host once for it.
+  void FillFilterContext(orvane::FilterContext* ctx);
+  // The hover line at the cursor position; never redraws the chart.
+  void UpdateHover();
+  const PlugIn_ViewPort& last_viewport() const { return last_vp_; }
+  bool has_viewport() const { return has_vp_; }
+  // Tests draw stores of their own making.
+  void ReplaceStoreForTesting(orvane::MessageStore store) { store_ = std::move(store); }
 
   // The detail view of one message of the store (ui/message_detail.cpp).
   void ShowMessageDetail(int index);

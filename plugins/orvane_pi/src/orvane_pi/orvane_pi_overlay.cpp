@@ -1,25 +1,187 @@
-// Which messages the chart shows, what the mouse touches, and the hover line.
+// Which messages the chart shows, the two drawing callbacks, what the mouse
+// touches, and the hover line.
+#include <wx/window.h>
+
 #include "orvane_pi/orvane_pi.h"
+#include "orvane_pi/translate.h"
+#include "overlay/dc_renderer.h"
+#include "overlay/filters.h"
+#include "overlay/frame.h"
+#include "overlay/gl_renderer.h"
+#include "parse/geography.h"
+#include "ui/nt_dialog.h"
 
 using namespace orvane;
 
-bool orvane_pi::IsVisible(const MsiMessage& m) { return m.active && !m.geoms.empty(); }
+namespace {
+
+// The waypoints of the active route; empty when there is none. The host's
+// route object is released when this returns.
+std::vector<LatLon> ActiveRouteWaypoints() {
+  std::vector<LatLon> pts;
+  const wxString guid = GetActiveRouteGUID();
+  if (guid.empty()) return pts;
+  const std::unique_ptr<PlugIn_Route> route = GetRoute_Plugin(guid);
+  if (!route) return pts;
+  pts.reserve(route->waypoints.size());
+  for (const PlugIn_Waypoint& w : route->waypoints) pts.emplace_back(w.m_lat, w.m_lon);
+  return pts;
+}
+
+ViewBounds BoundsOf(const PlugIn_ViewPort& vp) {
+  ViewBounds b;
+  b.lat_min = vp.lat_min;
+  b.lat_max = vp.lat_max;
+  b.lon_min = vp.lon_min;
+  b.lon_max = vp.lon_max;
+  b.chart_scale = vp.chart_scale;
+  b.valid = vp.bValid;
+  return b;
+}
+
+PixelProjector ProjectorFor(PlugIn_ViewPort* vp) {
+  return [vp](double lat, double lon) {
+    wxPoint p;
+    GetCanvasPixLL(vp, &p, lat, lon);
+    return PixPoint{static_cast<double>(p.x), static_cast<double>(p.y)};
+  };
+}
+
+}  // namespace
+
+void orvane_pi::FillFilterContext(FilterContext* ctx) {
+  ctx->settings = &settings_;
+  ctx->has_fix = have_fix_;
+  ctx->own_lat = own_lat_;
+  ctx->own_lon = own_lon_;
+  ctx->route.clear();
+  // The host is asked only when the route filter needs it.
+  if (settings_.route_filter) ctx->route = ActiveRouteWaypoints();
+}
+
+bool orvane_pi::IsVisible(const MsiMessage& m) {
+  FilterContext ctx;
+  FillFilterContext(&ctx);
+  return orvane::IsVisible(m, ctx);
+}
 
 size_t orvane_pi::CountVisible() {
-  size_t n = 0;
-  for (const MsiMessage& m : store_)
-    if (IsVisible(m)) ++n;
-  return n;
+  FilterContext ctx;
+  FillFilterContext(&ctx);
+  return orvane::CountVisible(store_, ctx);
 }
 
-bool orvane_pi::InRouteCorridor(const MsiMessage&) { return true; }
+bool orvane_pi::InRouteCorridor(const MsiMessage& m) {
+  FilterContext ctx;
+  FillFilterContext(&ctx);
+  return orvane::InRouteCorridor(m, ctx);
+}
 
-std::vector<int> orvane_pi::RouteNavareas() { return {}; }
+std::vector<int> orvane_pi::RouteNavareas() {
+  const std::vector<LatLon> pts = ActiveRouteWaypoints();
+  if (pts.empty()) return {};
+  return NavareasAlong(pts);
+}
 
-int orvane_pi::HitTest(double, double) { return -1; }
+int orvane_pi::HitTest(double lat, double lon) {
+  FilterContext ctx;
+  FillFilterContext(&ctx);
+  return orvane::HitTest(store_, ctx, highlighted_, lat, lon);
+}
 
 void orvane_pi::HighlightMessage(int index) {
-  if (index < 0 || static_cast<size_t>(index) >= store_.size()) return;
-  highlighted_ = index;
+  if (index >= 0 && static_cast<size_t>(index) >= store_.size()) return;
+  highlighted_ = index < 0 ? -1 : index;  // a negative index clears the highlight
+  settings_.show = true;  // shown for this session, not saved
+  if (dialog_) dialog_->SetShowChecked(true);
+  if (canvas_) RequestRefresh(canvas_);
 }
 
+bool orvane_pi::DrawGate(int canvas_index, int priority, bool gl) {
+  if (canvas_index != 0 || (priority != 0 && priority != -1)) return false;
+  last_draw_gl_ = gl;
+  return true;
+}
+
+bool orvane_pi::RenderGLOverlayMultiCanvas(wxGLContext*, PlugIn_ViewPort* vp, int canvas_index, int priority) {
+  if (!DrawGate(canvas_index, priority, true)) return false;
+  if (!settings_.show || !vp) return false;
+  last_vp_ = *vp;
+  has_vp_ = true;
+  FilterContext ctx;
+  FillFilterContext(&ctx);
+  const ViewBounds view = BoundsOf(*vp);
+  const Frame frame = BuildFrame(store_, ctx, settings_, &view, highlighted_, ProjectorFor(vp));
+  return DrawFrameGL(frame, settings_.overlay_line_width);
+}
+
+bool orvane_pi::RenderOverlayMultiCanvas(wxDC& dc, PlugIn_ViewPort* vp, int canvas_index, int priority) {
+  if (!DrawGate(canvas_index, priority, false)) return false;
+  if (!settings_.show || !vp) return false;
+  last_vp_ = *vp;
+  has_vp_ = true;
+  FilterContext ctx;
+  FillFilterContext(&ctx);
+  const ViewBounds view = BoundsOf(*vp);
+  const Frame frame = BuildFrame(store_, ctx, settings_, &view, highlighted_, ProjectorFor(vp));
+  return DrawFrameDC(dc, frame, hover_text_);
+}
+
+void orvane_pi::SetCursorLatLon(double lat, double lon) {
+  cursor_lat_ = lat;
+  cursor_lon_ = lon;
+  if (settings_.show) UpdateHover();
+}
+
+void orvane_pi::UpdateHover() {
+  hover_text_.clear();
+  FilterContext ctx;
+  FillFilterContext(&ctx);
+  const int i = HoverMessage(store_, ctx, cursor_lat_, cursor_lon_);
+  if (i >= 0) hover_text_ = HoverText(store_[i], current_navarea_);
+  if (dialog_) dialog_->SetHoverText(ToWx(hover_text_));
+}
+
+bool orvane_pi::MouseEventHook(wxMouseEvent& event) {
+  if (!settings_.show || !has_vp_) return false;
+  const bool opens = event.LeftDClick() || event.RightDown();
+  const bool selects = event.LeftDown() && !event.LeftDClick();
+  if (!opens && !selects) return false;
+  double lat = 0.0, lon = 0.0;
+  GetCanvasLLPix(&last_vp_, event.GetPosition(), &lat, &lon);
+  const int hit = HitTest(lat, lon);
+  if (hit < 0) return false;
+  HighlightMessage(hit);
+  hover_text_ = ClickText(store_[hit]);
+  if (dialog_) dialog_->SetHoverText(ToWx(hover_text_));
+  if (opens) ShowMessageDetail(hit);
+  return true;
+}
+
+// Filter setters: each stores and saves, then redraws what depends on it.
+void orvane_pi::SetShow(bool show) {
+  settings_.show = show;
+  if (!show && canvas_) canvas_->UnsetToolTip();
+  SaveSettings();
+  if (canvas_) RequestRefresh(canvas_);
+}
+
+void orvane_pi::SetRange(double d) {
+  SetRangeFromDistance(&settings_, d);
+  SaveSettings();
+  if (canvas_) RequestRefresh(canvas_);
+  RefreshStatus();
+}
+
+void orvane_pi::SetRouteFilter(bool on) {
+  settings_.route_filter = on;
+  SaveSettings();
+  if (canvas_) RequestRefresh(canvas_);
+  RefreshStatus();
+}
+
+void orvane_pi::SetTypeVisible(MsgType t, bool on) {
+  settings_.type_mask = WithTypeVisible(settings_.type_mask, t, on);
+  SaveSettings();
+  RefreshStatus();
+}

@@ -1,0 +1,162 @@
+#include "overlay/dc_renderer.h"
+
+#include <wx/brush.h>
+#include <wx/pen.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace orvane {
+namespace {
+
+unsigned char Byte(float v) { return static_cast<unsigned char>(std::clamp(v, 0.0f, 1.0f) * 255.0f); }
+wxColour Colour(float r, float g, float b, float a) { return wxColour(Byte(r), Byte(g), Byte(b), Byte(a)); }
+wxColour Colour(const TypeRgb& c) { return Colour(c.r, c.g, c.b, c.a); }
+wxPoint Pix(const PixPoint& p) { return wxPoint(RoundPixel(p.x), RoundPixel(p.y)); }
+
+const wxColour kTextColour(20, 20, 20, 255);
+const wxColour kTextBackground(255, 255, 220, 255);
+
+void LabelText(wxDC& dc, const wxString& text, int x, int y) {
+  dc.SetTextForeground(kTextColour);
+  dc.SetTextBackground(kTextBackground);
+  dc.SetBackgroundMode(wxBRUSHSTYLE_SOLID);
+  dc.DrawText(text, x, y);
+  dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
+}
+
+// The category symbols of this path, one row per category.
+enum class Part { kRect, kTriangle, kDiamond, kCircle, kLine, kArc };
+struct SymbolPart {
+  Part part;
+  int a, b, c, d;  // rect x, y, w, h; circle r; line x1, y1, x2, y2; arc x, y, w, h
+};
+using DcSymbol = std::vector<SymbolPart>;
+
+const DcSymbol& SymbolOf(MsgType t) {
+  static const std::vector<DcSymbol> kTable = {
+      /* DRILLING */ {{Part::kRect, -7, -7, 14, 14}},
+      /* MILITARY */ {{Part::kTriangle, 0, 0, 0, 0}},
+      /* MINE */ {{Part::kCircle, 8, 0, 0, 0}, {Part::kLine, -6, 0, 6, 0}, {Part::kLine, 0, -6, 0, 6}},
+      /* SAR_OPS */ {{Part::kLine, -7, 0, 7, 0}, {Part::kLine, 0, -7, 0, 7}, {Part::kCircle, 4, 0, 0, 0}},
+      /* PIRACY */ {{Part::kDiamond, 0, 0, 0, 0}},
+      /* WRECK */ {{Part::kLine, -7, 5, 7, 5}, {Part::kLine, -4, 5, 0, -7}, {Part::kLine, 4, 5, 0, -7}},
+      /* DRIFT */ {{Part::kCircle, 6, 0, 0, 0}, {Part::kLine, 6, 0, 11, -3}},
+      /* AIDS */ {{Part::kCircle, 5, 0, 0, 0}, {Part::kLine, 0, 5, 0, 11}},
+      /* CABLE */ {{Part::kLine, -8, -2, 8, 2}, {Part::kLine, -8, 2, 8, -2}},
+      /* WEATHER */ {{Part::kArc, -8, -8, 16, 16}},
+      /* SPACE */ {{Part::kLine, 0, -8, 0, 8}, {Part::kLine, -5, -3, 5, -3}, {Part::kLine, -3, 5, 3, 5}},
+      /* RESTRICT */ {{Part::kRect, -7, -7, 14, 14}, {Part::kLine, -7, -7, 7, 7}},
+      /* OTHER */ {{Part::kCircle, 6, 0, 0, 0}},
+  };
+  const int i = static_cast<int>(t);
+  return i >= 0 && i < kMsgTypeCount ? kTable[i] : kTable[OTHER];
+}
+
+void DrawSymbol(wxDC& dc, MsgType t, wxPoint at) {
+  dc.SetPen(wxPen(wxColour(200, 16, 16, 255), 2, wxPENSTYLE_SOLID));
+  dc.SetBrush(*wxWHITE_BRUSH);
+  const int x = at.x, y = at.y;
+  for (const SymbolPart& p : SymbolOf(t)) {
+    switch (p.part) {
+      case Part::kRect: dc.DrawRectangle(x + p.a, y + p.b, p.c, p.d); break;
+      case Part::kTriangle: {
+        wxPoint tri[3] = {{x, y - 9}, {x - 8, y + 7}, {x + 8, y + 7}};
+        dc.DrawPolygon(3, tri);
+        break;
+      }
+      case Part::kDiamond: {
+        wxPoint dia[4] = {{x, y - 8}, {x + 7, y}, {x, y + 8}, {x - 7, y}};
+        dc.DrawPolygon(4, dia);
+        break;
+      }
+      case Part::kCircle: dc.DrawCircle(x, y, p.a); break;
+      case Part::kLine: dc.DrawLine(x + p.a, y + p.b, x + p.c, y + p.d); break;
+      case Part::kArc: dc.DrawEllipticArc(x + p.a, y + p.b, p.c, p.d, 20.0, 200.0); break;
+    }
+  }
+}
+
+// An area (polygon or disc) drawn with the current pen and brush.
+struct Area {
+  const DrawItem& it;
+  std::vector<wxPoint> pts;
+  void Draw(wxDC& dc) const {
+    if (it.shape == DrawShape::kCircle)
+      dc.DrawCircle(Pix(it.anchor), static_cast<int>(it.radius_px));
+    else
+      dc.DrawPolygon(static_cast<int>(pts.size()), pts.data());
+  }
+};
+
+void DrawArea(wxDC& dc, const Area& area, const wxPen& pen, const wxPen& halo, const wxColour& fill) {
+  const DrawItem& it = area.it;
+  const wxBrush solid(fill, wxBRUSHSTYLE_SOLID);
+  if (it.pattern != PATTERN_NONE) {
+    const unsigned char under = std::max<unsigned char>(static_cast<unsigned char>(0.4 * fill.Alpha()), 20);
+    dc.SetBrush(wxBrush(wxColour(fill.Red(), fill.Green(), fill.Blue(), under), wxBRUSHSTYLE_SOLID));
+    area.Draw(dc);
+    if (it.pattern == PATTERN_STRIPE) {
+      const TypeRgb& s = it.style.stripe_rgba;
+      const wxColour stripe = Colour(s.r > 0 ? s.r : 1.0f, s.g > 0 ? s.g : 0.55f, s.b > 0 ? s.b : 0.85f,
+                                     std::min(it.base_alpha, 0.9f));
+      dc.SetBrush(wxBrush(stripe, wxBRUSHSTYLE_FDIAGONAL_HATCH));
+    } else {
+      dc.SetBrush(wxBrush(fill, wxBRUSHSTYLE_CROSSDIAG_HATCH));
+    }
+    area.Draw(dc);
+    dc.SetBrush(solid);
+  } else {
+    area.Draw(dc);
+  }
+  if (it.highlighted) {
+    dc.SetBrush(*wxTRANSPARENT_BRUSH);
+    dc.SetPen(halo);
+    area.Draw(dc);
+    dc.SetPen(pen);
+    area.Draw(dc);
+    dc.SetBrush(solid);
+  }
+}
+
+}  // namespace
+
+bool DrawFrameDC(wxDC& dc, const Frame& frame, const std::string& hover_text) {
+  const LineStyle halo_style = HaloStyle();
+  const wxPen halo(Colour(halo_style.rgba), static_cast<int>(halo_style.width_px), wxPENSTYLE_SOLID);
+  for (const DrawItem& it : frame.items) {
+    const DrawColourResult& c = it.colour;
+    const wxColour fill = Colour(c.r, c.g, c.b, c.a);
+    const wxColour outline = it.highlighted ? Colour(HighlightStyle().rgba)
+                                            : wxColour(static_cast<unsigned char>(200 * std::clamp(c.r, 0.f, 1.f)),
+                                                       static_cast<unsigned char>(200 * std::clamp(c.g, 0.f, 1.f)),
+                                                       static_cast<unsigned char>(200 * std::clamp(c.b, 0.f, 1.f)),
+                                                       Byte(c.a));
+    const wxPen pen(outline, it.line_weight, wxPENSTYLE_SOLID);
+    dc.SetPen(pen);
+    dc.SetBrush(wxBrush(fill, wxBRUSHSTYLE_SOLID));
+    const wxPoint anchor = Pix(it.anchor);
+    if (it.shape == DrawShape::kPolygon || it.shape == DrawShape::kCircle) {
+      Area area{it, {}};
+      area.pts.reserve(it.points.size());
+      for (const PixPoint& p : it.points) area.pts.push_back(Pix(p));
+      DrawArea(dc, area, pen, halo, fill);
+    } else if (it.shape == DrawShape::kPolyline) {
+      std::vector<wxPoint> pts;
+      pts.reserve(it.points.size());
+      for (const PixPoint& p : it.points) pts.push_back(Pix(p));
+      if (it.highlighted) {
+        dc.SetPen(halo);
+        dc.DrawLines(static_cast<int>(pts.size()), pts.data());
+        dc.SetPen(pen);
+      }
+      dc.DrawLines(static_cast<int>(pts.size()), pts.data());
+    }
+    DrawSymbol(dc, it.type, anchor);
+    if (it.shape != DrawShape::kPoint) LabelText(dc, wxString::FromUTF8(TypeLabel(it.type)), anchor.x + 8, anchor.y - 8);
+  }
+  if (!hover_text.empty()) LabelText(dc, wxString::FromUTF8(hover_text.c_str()), 12, 12);
+  return frame.drawn;
+}
+
+}  // namespace orvane

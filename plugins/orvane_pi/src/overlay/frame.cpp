@@ -1,0 +1,249 @@
+#include "overlay/frame.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "parse/geography.h"
+
+namespace orvane {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// std::clamp keeps a NaN; here a NaN becomes the lower bound.
+double SafeClamp(double v, double lo, double hi) {
+  if (!(v >= lo)) return lo;
+  return v > hi ? hi : v;
+}
+
+int RoundHalfAway(double v) { return static_cast<int>(std::lround(v)); }
+
+// Box of a geometry in degrees, longitudes unwrapped along its points.
+struct Box {
+  double lat_min, lat_max, lon_min, lon_max;
+};
+
+Box GeomBox(const MsiGeom& g) {
+  const std::vector<LatLon> pts = UnwrapLongitudes(g.points);
+  Box b{pts[0].first, pts[0].first, pts[0].second, pts[0].second};
+  for (const LatLon& p : pts) {
+    b.lat_min = std::min(b.lat_min, p.first);
+    b.lat_max = std::max(b.lat_max, p.first);
+    b.lon_min = std::min(b.lon_min, p.second);
+    b.lon_max = std::max(b.lon_max, p.second);
+  }
+  if (g.kind == GEOM_CIRCLE && g.radius_nm > 0.0) {
+    const double r = std::isfinite(g.radius_nm) ? g.radius_nm : 1e12;
+    const double dlat = r / 60.0;
+    const double c = std::cos(pts[0].first * kPi / 180.0);
+    const double dlon = c > 1e-6 ? r / (60.0 * c) : 360.0;
+    b.lat_min -= dlat;
+    b.lat_max += dlat;
+    b.lon_min -= std::min(dlon, 360.0);
+    b.lon_max += std::min(dlon, 360.0);
+  }
+  return b;
+}
+
+bool Overlaps(double a0, double a1, double b0, double b1) { return a0 <= b1 && b0 <= a1; }
+
+}  // namespace
+
+double ClampPixel(double v) { return SafeClamp(v, -kPixelLimit, kPixelLimit); }
+int RoundPixel(double v) { return RoundHalfAway(ClampPixel(v)); }
+
+DrawColourResult DrawColour(MsgType t, float overlay_alpha) {
+  const BucketStyle s = EffectiveStyle(t);
+  DrawColourResult c;
+  c.r = s.rgba.r;
+  c.g = s.rgba.g;
+  c.b = s.rgba.b;
+  const double a = SafeClamp(overlay_alpha, 0.1, 0.85) * SafeClamp(s.rgba.a, 0.0, 1.0);
+  c.a = static_cast<float>(SafeClamp(a, 0.28, 0.85));
+  c.kind = s.kind;
+  return c;
+}
+
+bool PointInView(double lat, double lon, const ViewBounds* view) {
+  if (!view || !view->valid) return true;
+  if (lat < view->lat_min - kViewMarginDeg || lat > view->lat_max + kViewMarginDeg) return false;
+  if (view->lon_min <= view->lon_max) {
+    if (lon < view->lon_min - kViewMarginDeg || lon > view->lon_max + kViewMarginDeg) return false;
+  }
+  return true;
+}
+
+bool GeomInView(const MsiGeom& g, const ViewBounds* view) {
+  if (!view || !view->valid || g.points.empty()) return true;
+  const Box b = GeomBox(g);
+  if (!Overlaps(b.lat_min, b.lat_max, view->lat_min - kViewMarginDeg, view->lat_max + kViewMarginDeg)) return false;
+  if (view->lon_min > view->lon_max) return true;  // across the antimeridian: latitude only
+  if (b.lon_max - b.lon_min >= 360.0) return true;
+  const double v0 = view->lon_min - kViewMarginDeg, v1 = view->lon_max + kViewMarginDeg;
+  for (double shift : {0.0, -360.0, 360.0})
+    if (Overlaps(b.lon_min + shift, b.lon_max + shift, v0, v1)) return true;
+  return false;
+}
+
+double NormaliseLon(double lon) {
+  if (!std::isfinite(lon)) return 0.0;
+  lon = std::fmod(lon + 180.0, 360.0);
+  if (lon < 0) lon += 360.0;
+  return lon - 180.0;
+}
+
+std::vector<LatLon> UnwrapLongitudes(const std::vector<LatLon>& pts) {
+  std::vector<LatLon> out = pts;
+  for (size_t i = 1; i < out.size(); ++i) out[i].second = out[i - 1].second + NormaliseLon(out[i].second - out[i - 1].second);
+  return out;
+}
+
+LatLon GeomAnchor(const MsiGeom& g) {
+  if (g.points.empty()) return {0.0, 0.0};
+  const std::vector<LatLon> pts = UnwrapLongitudes(g.points);
+  double lat = 0.0, lon = 0.0;
+  for (const LatLon& p : pts) {
+    lat += p.first;
+    lon += p.second;
+  }
+  const double n = static_cast<double>(pts.size());
+  return {lat / n, NormaliseLon(lon / n)};
+}
+
+void SortRingByAngle(std::vector<LatLon>* pts) {
+  if (pts->size() < 3) return;
+  *pts = UnwrapLongitudes(*pts);
+  double mlat = 0.0, mlon = 0.0;
+  for (const LatLon& p : *pts) {
+    mlat += p.first;
+    mlon += p.second;
+  }
+  mlat /= static_cast<double>(pts->size());
+  mlon /= static_cast<double>(pts->size());
+  std::vector<std::pair<double, LatLon>> keyed;
+  keyed.reserve(pts->size());
+  for (const LatLon& p : *pts) keyed.push_back({std::atan2(p.first - mlat, p.second - mlon), p});
+  std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (size_t i = 0; i < keyed.size(); ++i) (*pts)[i] = keyed[i].second;
+}
+
+int StipplePeriod(int base, int line_weight, double chart_scale) {
+  double f = 1.0;
+  if (chart_scale > 1000.0) f = 1.0 + SafeClamp(std::log10(std::max(chart_scale, 10000.0) / 100000.0), -0.35, 0.55);
+  const int w = line_weight < 2 ? 1 : line_weight;
+  const double period = (1.0 + 0.25 * (w - 2)) * base * f;
+  const int p = RoundHalfAway(SafeClamp(period, -1e6, 1e6));
+  return std::clamp(p, 4, 16);
+}
+
+Stipple StripeStipple(int n, int t) {
+  n = std::max(n, 2);
+  t = std::max(std::min(t, n - 1), 1);
+  Stipple s{};
+  for (int r = 0; r < 32; ++r)
+    for (int c = 0; c < 32; ++c)
+      if ((r + c) % n < t) s[r * 4 + c / 8] |= static_cast<uint8_t>(0x80u >> (c % 8));
+  return s;
+}
+
+Stipple HatchStipple(int n, int t) {
+  n = std::max(n, 3);
+  t = std::max(std::min(t, n / 2), 1);
+  Stipple s{};
+  for (int r = 0; r < 32; ++r)
+    for (int c = 0; c < 32; ++c) {
+      const int a = (c + r) % n;
+      const int b = ((c - r) % n + n) % n;
+      if (a < t || b < t) s[r * 4 + c / 8] |= static_cast<uint8_t>(0x80u >> (c % 8));
+    }
+  return s;
+}
+
+bool StippleBit(const Stipple& s, int row, int col) { return (s[row * 4 + col / 8] >> (7 - col % 8)) & 1u; }
+
+int PatternPitch(float v) { return v > 0.0f ? RoundHalfAway(SafeClamp(v, 1.0, 64.0)) : 8; }
+int PatternSpacing(float v) { return v > 0.0f ? RoundHalfAway(SafeClamp(v, 1.0, 64.0)) : 6; }
+int PatternLineWidth(float v) { return std::max(RoundHalfAway(SafeClamp(v, 1.0, 32.0)), 1); }
+
+PixPoint RimPoint(const PixPoint& c, double r, int i, int n) {
+  const double a = i * 2.0 * kPi / n;
+  return {ClampPixel(c.x + r * std::cos(a)), ClampPixel(c.y + r * std::sin(a))};
+}
+
+Frame BuildFrame(const MessageStore& store, const FilterContext& ctx, const Settings& settings,
+                 const ViewBounds* view, int highlighted, const PixelProjector& project) {
+  Frame frame;
+  auto pix = [&](double lat, double lon) {
+    PixPoint p = project(lat, lon);
+    return PixPoint{ClampPixel(p.x), ClampPixel(p.y)};
+  };
+  for (const NavtexStation& st : NavtexStations())
+    if (PointInView(st.lat, st.lon, view)) frame.stations.push_back(pix(st.lat, st.lon));
+
+  const double scale = view ? view->chart_scale : 1.0;
+  std::vector<LatLon> ring;
+  for (size_t i = 0; i < store.size(); ++i) {
+    const MsiMessage& m = store[i];
+    const bool hl = static_cast<int>(i) == highlighted;
+    if (!hl && !IsVisible(m, ctx)) continue;
+
+    DrawItem proto;
+    proto.message = static_cast<int>(i);
+    proto.type = m.type;
+    proto.highlighted = hl;
+    proto.colour = DrawColour(m.type, static_cast<float>(settings.overlay_alpha));
+    proto.base_alpha = proto.colour.a;
+    if (hl) proto.colour.a = std::min(proto.colour.a + 0.15f, 0.9f);
+    proto.line_weight = hl ? 5 : std::max(RoundHalfAway(SafeClamp(settings.overlay_line_width, 1.0, 64.0)), 1);
+    proto.style = EffectiveStyle(m.type);
+    proto.pattern = settings.pattern_fill ? proto.colour.kind : PATTERN_NONE;
+    if (proto.pattern == PATTERN_STRIPE) {
+      proto.stipple_period = StipplePeriod(PatternPitch(proto.style.pitch_px), proto.line_weight, scale);
+      proto.stipple_thickness = std::max(proto.stipple_period / 2, 2);
+    } else if (proto.pattern == PATTERN_HATCH) {
+      proto.stipple_period = StipplePeriod(PatternSpacing(proto.style.spacing_px), proto.line_weight, scale);
+      proto.stipple_thickness = PatternLineWidth(proto.style.line_width_px);
+    }
+
+    for (const MsiGeom& g : m.geoms) {
+      if (!hl && !GeomInView(g, view)) continue;
+      const size_t n = g.points.size();
+      if ((g.kind == GEOM_POLYGON || g.kind == GEOM_POLYLINE) && n >= 2) {
+        ring = g.points;
+        if (g.kind == GEOM_POLYGON) SortRingByAngle(&ring);
+        DrawItem it = proto;
+        it.shape = g.kind == GEOM_POLYGON && n >= 3 ? DrawShape::kPolygon : DrawShape::kPolyline;
+        it.points.reserve(n);
+        for (const LatLon& p : ring) it.points.push_back(pix(p.first, p.second));
+        const LatLon a = GeomAnchor(g);
+        it.anchor = pix(a.first, a.second);
+        frame.items.push_back(std::move(it));
+      } else if (g.kind == GEOM_CIRCLE && n >= 1) {
+        DrawItem it = proto;
+        it.shape = DrawShape::kCircle;
+        const double lat = g.points[0].first, lon = g.points[0].second;
+        it.anchor = pix(lat, lon);
+        const double r = std::isfinite(g.radius_nm) ? std::max(g.radius_nm, 0.0) : 0.0;
+        // The reference point goes south when north would pass the pole.
+        double ref = lat + r / 60.0;
+        if (ref > 90.0) ref = lat - r / 60.0;
+        ref = SafeClamp(ref, -90.0, 90.0);
+        const PixPoint e = pix(ref, lon);
+        it.radius_px = SafeClamp(std::fabs(e.y - it.anchor.y), kMinCircleRadiusPx, kPixelLimit);
+        frame.items.push_back(std::move(it));
+      } else if (g.kind == GEOM_POINT && n >= 1) {
+        DrawItem it = proto;
+        it.shape = DrawShape::kPoint;
+        const LatLon a = GeomAnchor(g);
+        it.anchor = pix(a.first, a.second);
+        frame.items.push_back(std::move(it));
+      } else {
+        continue;
+      }
+      frame.drawn = true;
+    }
+  }
+  return frame;
+}
+
+}  // namespace orvane

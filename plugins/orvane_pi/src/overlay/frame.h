@@ -1,0 +1,109 @@
+// The drawing decisions of one chart frame, shared by the OpenGL and the
+// device-context renderers: what is drawn, where, in which colour and
+// pattern. The renderers only issue the calls for the items built here.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "overlay/filters.h"
+#include "overlay/taxonomy.h"
+#include "parse/msi_model.h"
+#include "settings/settings.h"
+
+namespace orvane {
+
+// The part of the chart in view, as the host's view port gives it.
+struct ViewBounds {
+  double lat_min = 0.0, lat_max = 0.0, lon_min = 0.0, lon_max = 0.0;
+  double chart_scale = 1.0;
+  bool valid = false;
+};
+
+constexpr double kViewMarginDeg = 0.5;
+constexpr double kMinCircleRadiusPx = 6.0;
+// Pixel values are held inside this range before they become integers, so
+// a far-off point or a huge radius draws a bounded shape.
+constexpr double kPixelLimit = 1.0e6;
+constexpr int kDiscRimPoints = 49;  // i = 0..48, the last closing the fan
+constexpr int kCircleOutlinePoints = 48;
+
+// Rounds to the nearest integer, halves away from zero, after clamping.
+int RoundPixel(double v);
+double ClampPixel(double v);
+
+struct DrawColourResult {
+  float r = 0, g = 0, b = 0, a = 0;
+  PatternKind kind = PATTERN_NONE;
+};
+DrawColourResult DrawColour(MsgType t, float overlay_alpha);
+
+// view null or not valid: everything is in view.
+bool PointInView(double lat, double lon, const ViewBounds* view);
+// Bounding box of the geometry (circles with their radius) against the view
+// widened by half a degree; a view across the antimeridian tests latitude only.
+bool GeomInView(const MsiGeom& g, const ViewBounds* view);
+
+// Longitudes made continuous along the list (no jump of more than 180
+// degrees between neighbours), so a shape across the antimeridian stays whole.
+std::vector<LatLon> UnwrapLongitudes(const std::vector<LatLon>& pts);
+double NormaliseLon(double lon);  // into -180..180
+// Mean of the points (unwrapped), longitude back in -180..180; (0, 0) for none.
+LatLon GeomAnchor(const MsiGeom& g);
+// Sorted by angle about the mean; fewer than 3 points are left as they are.
+void SortRingByAngle(std::vector<LatLon>* pts);
+
+int StipplePeriod(int base, int line_weight, double chart_scale);
+using Stipple = std::array<uint8_t, 128>;  // 32 x 32, MSB leftmost, set = fill
+Stipple StripeStipple(int period, int thickness);
+Stipple HatchStipple(int period, int thickness);
+bool StippleBit(const Stipple& s, int row, int col);
+// Pattern measures from colors.json as safe integers.
+int PatternPitch(float pitch_px);        // 8 when not above 0
+int PatternSpacing(float spacing_px);    // 6 when not above 0
+int PatternLineWidth(float line_width);  // at least 1
+
+struct PixPoint {
+  double x = 0.0, y = 0.0;
+};
+
+enum class DrawShape { kPolygon, kPolyline, kCircle, kPoint };
+
+// One geometry to draw.
+struct DrawItem {
+  DrawShape shape = DrawShape::kPoint;
+  int message = -1;  // index in the store
+  MsgType type = OTHER;
+  bool highlighted = false;
+  std::vector<PixPoint> points;  // ring or line in pixels
+  PixPoint anchor;               // symbol place (circle: the centre)
+  double radius_px = 0.0;        // circles
+  DrawColourResult colour;       // fill; alpha raised for the highlight
+  float base_alpha = 0.0f;       // fill alpha before the highlight raise
+  PatternKind pattern = PATTERN_NONE;  // none when PatternFill is off
+  BucketStyle style;                   // stripe colour and pattern measures
+  int line_weight = 1;
+  int stipple_period = 0;     // stripe or hatch period in pixels
+  int stipple_thickness = 0;  // band or line thickness in pixels
+};
+
+struct Frame {
+  std::vector<DrawItem> items;
+  std::vector<PixPoint> stations;  // NAVTEX transmitters in view
+  bool drawn = false;              // at least one geometry drawn
+};
+
+// Latitude, longitude to canvas pixels (the host's conversion).
+using PixelProjector = std::function<PixPoint(double lat, double lon)>;
+
+// Walks the store: each message that is visible or highlighted, each of its
+// geometries in view (all of them for the highlighted one).
+Frame BuildFrame(const MessageStore& store, const FilterContext& ctx, const Settings& settings,
+                 const ViewBounds* view, int highlighted, const PixelProjector& project);
+
+// Rim point i of n around a centre, clamped.
+PixPoint RimPoint(const PixPoint& c, double r, int i, int n);
+
+}  // namespace orvane

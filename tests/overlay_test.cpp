@@ -1,0 +1,310 @@
+// The overlay's pure decisions: colours, patterns, culling, ring order,
+// pixel limits, the visibility filters with their range and corridor
+// distances, the hit test and the hover line.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+
+#include "overlay/filters.h"
+#include "overlay/frame.h"
+#include "overlay/taxonomy.h"
+#include "test_support.h"
+
+namespace orvane {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+// Degrees of latitude for a distance in nautical miles on the filters' sphere.
+double Deg(double nm) { return nm / 3440.065 * 180.0 / kPi; }
+
+MsiGeom Point(double lat, double lon) { return {GEOM_POINT, {{lat, lon}}, 0.0}; }
+MsiGeom Circle(double lat, double lon, double r) { return {GEOM_CIRCLE, {{lat, lon}}, r}; }
+MsiGeom Polygon(std::vector<LatLon> pts) { return {GEOM_POLYGON, std::move(pts), 0.0}; }
+MsiGeom Line(std::vector<LatLon> pts) { return {GEOM_POLYLINE, std::move(pts), 0.0}; }
+
+MsiMessage Msg(MsiGeom g, MsgType t = MINE, char b2 = '?') {
+  MsiMessage m;
+  m.type = t;
+  m.b2 = b2;
+  m.title = "T";
+  m.geoms.push_back(std::move(g));
+  return m;
+}
+
+class OverlayTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    unsetenv("ORVANE_COLORS_PATH");
+    ResetTaxonomyForTesting();
+    ctx_.settings = &s_;
+  }
+  void TearDown() override { ResetTaxonomyForTesting(); }
+  test::TempDataRoot root_;
+  Settings s_;
+  FilterContext ctx_;
+};
+
+TEST_F(OverlayTest, DrawColourScalesTheBucketAlphaWithinLimits) {
+  EXPECT_NEAR(DrawColour(MINE, 0.85f).a, 0.4675f, 1e-6);
+  EXPECT_NEAR(DrawColour(MINE, 0.1f).a, 0.28f, 1e-6);  // 0.055 raised
+  EXPECT_NEAR(DrawColour(MINE, 5.0f).a, 0.4675f, 1e-6);  // overlay alpha capped at 0.85
+  EXPECT_EQ(DrawColour(WEATHER, 0.5f).kind, PATTERN_STRIPE);
+  EXPECT_EQ(DrawColour(static_cast<MsgType>(77), 0.5f).kind, PATTERN_HATCH);  // OTHER's bucket
+}
+
+TEST_F(OverlayTest, StipplePeriodFollowsScaleAndWeight) {
+  EXPECT_EQ(StipplePeriod(8, 2, 50000), 6);
+  EXPECT_EQ(StipplePeriod(8, 2, 5000000), 12);
+  EXPECT_EQ(StipplePeriod(8, 6, 5000000), 16);  // 25 capped
+  EXPECT_EQ(StipplePeriod(8, 1, 500), 6);       // weight 1 counts as 1; no scale factor
+  EXPECT_EQ(StipplePeriod(1, 2, 1000), 4);
+}
+
+TEST_F(OverlayTest, StripeAndHatchBitmaps) {
+  const Stipple s = StripeStipple(6, 3);
+  for (int c = 0; c < 32; ++c) EXPECT_EQ(StippleBit(s, 0, c), c % 6 < 3) << c;
+  EXPECT_EQ(s[0], 0xE3);  // 11100011: pixels 0, 1, 2, 6, 7 of the first byte
+  EXPECT_TRUE(StippleBit(s, 1, 1));
+  EXPECT_FALSE(StippleBit(s, 1, 2));
+  const Stipple h = HatchStipple(6, 1);
+  EXPECT_TRUE(StippleBit(h, 0, 0));
+  EXPECT_TRUE(StippleBit(h, 1, 1));   // (c - r) mod 6 = 0
+  EXPECT_TRUE(StippleBit(h, 1, 5));   // (c + r) mod 6 = 0
+  EXPECT_FALSE(StippleBit(h, 1, 3));
+}
+
+TEST_F(OverlayTest, PatternMeasuresFromTheFileBecomeSafeIntegers) {
+  EXPECT_EQ(PatternPitch(0.0f), 8);
+  EXPECT_EQ(PatternPitch(1e30f), 64);
+  EXPECT_EQ(PatternPitch(std::nanf("")), 8);
+  EXPECT_EQ(PatternSpacing(-3.0f), 6);
+  EXPECT_EQ(PatternLineWidth(std::nanf("")), 1);
+  EXPECT_EQ(PatternLineWidth(2.5f), 3);
+}
+
+TEST_F(OverlayTest, BowTieIsSortedIntoTheConvexQuadrilateral) {
+  std::vector<LatLon> ring = {{0, 0}, {1, 1}, {1, 0}, {0, 1}};
+  SortRingByAngle(&ring);
+  EXPECT_EQ(ring, (std::vector<LatLon>{{0, 0}, {0, 1}, {1, 1}, {1, 0}}));
+  std::vector<LatLon> two = {{1, 1}, {0, 0}};
+  SortRingByAngle(&two);
+  EXPECT_EQ(two, (std::vector<LatLon>{{1, 1}, {0, 0}}));
+  // Across the antimeridian the ring keeps its shape.
+  std::vector<LatLon> wrap = {{0, 179.5}, {1, -179.5}, {1, 179.5}, {0, -179.5}};
+  SortRingByAngle(&wrap);
+  for (size_t i = 1; i < wrap.size(); ++i) EXPECT_LT(std::fabs(wrap[i].second - wrap[i - 1].second), 2.0);
+}
+
+TEST_F(OverlayTest, AnchorUnwrapsLongitudesAcrossTheAntimeridian) {
+  const LatLon a = GeomAnchor(Line({{10, 179}, {12, -179}}));
+  EXPECT_DOUBLE_EQ(a.first, 11.0);
+  EXPECT_NEAR(std::fabs(a.second), 180.0, 1e-9);
+  EXPECT_EQ(GeomAnchor(MsiGeom{}), (LatLon{0, 0}));
+}
+
+TEST_F(OverlayTest, GeomInViewUsesBoundingBoxes) {
+  ViewBounds v{40, 42, 30, 32, 50000, true};
+  EXPECT_FALSE(GeomInView(Polygon({{44, 34}, {45, 34}, {45, 35}}), &v));
+  EXPECT_TRUE(GeomInView(Polygon({{44, 34}, {45, 34}, {45, 35}}), nullptr));
+  // Centre outside, southern rim inside.
+  EXPECT_TRUE(GeomInView(Circle(43.2, 31, 60), &v));
+  // Zoomed inside a large area whose corners are all far outside.
+  EXPECT_TRUE(GeomInView(Polygon({{30, 20}, {50, 20}, {50, 40}, {30, 40}}), &v));
+  EXPECT_TRUE(GeomInView(Circle(41, 31, 600), &v));
+  // A long cable line passing through the view between distant points.
+  EXPECT_TRUE(GeomInView(Line({{41, 20}, {41, 40}}), &v));
+  // A view across the antimeridian tests latitude only.
+  ViewBounds w{40, 42, 170, -170, 50000, true};
+  EXPECT_TRUE(GeomInView(Point(41, 0), &w));
+  EXPECT_FALSE(GeomInView(Point(50, 0), &w));
+  // A shape across the antimeridian seen from either side.
+  ViewBounds east{40, 42, -179, -175, 50000, true};
+  EXPECT_TRUE(GeomInView(Line({{41, 175}, {41, -178}}), &east));
+  EXPECT_TRUE(PointInView(41, 31, &v));
+  EXPECT_FALSE(PointInView(41, 32.6, &v));
+}
+
+Frame FrameOf(const MessageStore& store, const FilterContext& ctx, const Settings& s, int highlighted,
+              double px_per_deg = 10.0) {
+  return BuildFrame(store, ctx, s, nullptr, highlighted, [px_per_deg](double lat, double lon) {
+    return PixPoint{lon * px_per_deg, -lat * px_per_deg};
+  });
+}
+
+TEST_F(OverlayTest, CircleRadiusHasAFloorAndABound) {
+  MessageStore store = {Msg(Circle(41, 31, 0.01)), Msg(Circle(41, 31, 1e300)), Msg(Circle(89.9, 0, 60)),
+                        Msg(Circle(41, 31, std::nan("")))};
+  const Frame f = FrameOf(store, ctx_, s_, -1);
+  ASSERT_EQ(f.items.size(), 4u);
+  EXPECT_EQ(f.items[0].radius_px, 6.0);
+  EXPECT_TRUE(std::isfinite(f.items[1].radius_px));
+  EXPECT_LE(f.items[1].radius_px, kPixelLimit);
+  EXPECT_NEAR(f.items[2].radius_px, 10.0, 1e-6);  // reference point taken to the south
+  EXPECT_EQ(f.items[3].radius_px, 6.0);
+  for (int i = 0; i < 49; ++i) EXPECT_LE(std::fabs(RimPoint(f.items[1].anchor, f.items[1].radius_px, i, 48).x), kPixelLimit);
+  EXPECT_EQ(RoundPixel(1e300), static_cast<int>(kPixelLimit));
+  EXPECT_EQ(RoundPixel(std::nan("")), static_cast<int>(-kPixelLimit));
+  EXPECT_EQ(RoundPixel(-2.5), -3);
+}
+
+TEST_F(OverlayTest, FrameDrawsVisibleAndHighlightedMessages) {
+  MessageStore store = {Msg(Polygon({{0, 0}, {1, 1}, {1, 0}, {0, 1}}), WEATHER), Msg(Point(5, 5), MINE, 'Z'),
+                        Msg(Line({{2, 2}, {3, 3}}), CABLE), MsiMessage{}};
+  store[1].active = false;
+  s_.pattern_fill = false;
+  Frame f = FrameOf(store, ctx_, s_, -1);
+  ASSERT_EQ(f.items.size(), 2u);
+  EXPECT_TRUE(f.drawn);
+  EXPECT_EQ(f.items[0].shape, DrawShape::kPolygon);
+  EXPECT_EQ(f.items[0].pattern, PATTERN_NONE);
+  // Convex ring in pixels: x = lon * 10, y = -lat * 10.
+  EXPECT_EQ(f.items[0].points[1].x, 10.0);
+  EXPECT_EQ(f.items[0].points[1].y, 0.0);
+  EXPECT_EQ(f.items[1].shape, DrawShape::kPolyline);
+  EXPECT_EQ(f.items[1].line_weight, 2);
+  s_.pattern_fill = true;
+  f = FrameOf(store, ctx_, s_, 1);
+  ASSERT_EQ(f.items.size(), 3u);
+  EXPECT_EQ(f.items[0].pattern, PATTERN_STRIPE);
+  EXPECT_TRUE(f.items[1].highlighted);
+  EXPECT_EQ(f.items[1].line_weight, 5);
+  EXPECT_NEAR(f.items[1].colour.a, f.items[1].base_alpha + 0.15f, 1e-6);
+  EXPECT_FALSE(FrameOf({MsiMessage{}}, ctx_, s_, -1).drawn);
+  EXPECT_FALSE(f.stations.empty());  // no view port: every station
+}
+
+TEST_F(OverlayTest, DistanceNm) {
+  EXPECT_NEAR(DistanceNm(0, 0, 1, 0), 60.04, 0.01);
+  EXPECT_EQ(DistanceNm(10, 10, 10, 10), 0.0);
+  EXPECT_NEAR(DistanceNm(0, 0, 0, 180), 6880.13 * kPi / 2, 1e-6);
+}
+
+TEST_F(OverlayTest, MessageFiltersFollowB2AndCategory) {
+  struct Case {
+    char b2;
+    MsgType type;
+    bool type_on, b2_on, visible;
+  } cases[] = {
+      {'Z', MINE, true, true, false},      // hidden class whatever the masks say
+      {'D', MINE, false, true, true},      // mandatory letter beats the category
+      {'E', MINE, true, false, false},     // optional letter switched off
+      {'?', MINE, false, true, false},     // no letter, category off
+      {'?', MINE, true, true, true},
+  };
+  for (const Case& c : cases) {
+    Settings s;
+    s.type_mask = WithTypeVisible(s.type_mask, c.type, c.type_on);
+    if (!c.b2_on) WithB2Visible(&s.b2_mask, c.b2, false);
+    ctx_.settings = &s;
+    EXPECT_EQ(IsVisible(Msg(Point(1, 1), c.type, c.b2), ctx_), c.visible) << c.b2;
+  }
+  MsiMessage cancelled = Msg(Point(1, 1));
+  cancelled.active = false;
+  ctx_.settings = &s_;
+  EXPECT_FALSE(IsVisible(cancelled, ctx_));
+  MsiMessage empty = Msg(Point(1, 1));
+  empty.geoms.clear();
+  EXPECT_FALSE(IsVisible(empty, ctx_));
+}
+
+TEST_F(OverlayTest, RangeCountsCirclesToTheirRimAndAreasAroundTheShip) {
+  s_.range_all = false;
+  s_.range_nm = 100;
+  EXPECT_TRUE(IsVisible(Msg(Point(50, 50)), ctx_));  // no fix yet
+  ctx_.has_fix = true;
+  ctx_.own_lat = 40;
+  ctx_.own_lon = 30;
+  EXPECT_TRUE(IsVisible(Msg(Point(40 + Deg(99), 30)), ctx_));
+  EXPECT_FALSE(IsVisible(Msg(Point(40 + Deg(101), 30)), ctx_));
+  // A circle of 200 NM centred 150 NM away reaches the ship.
+  EXPECT_TRUE(IsVisible(Msg(Circle(40 + Deg(150), 30, 200)), ctx_));
+  EXPECT_FALSE(IsVisible(Msg(Circle(40 + Deg(350), 30, 200)), ctx_));
+  EXPECT_EQ(GeomDistanceNm(Circle(40 + Deg(150), 30, 200), 40, 30), 0.0);
+  // The ship inside a large area: distance 0.
+  const MsiGeom area = Polygon({{36, 26}, {44, 26}, {44, 34}, {36, 34}});
+  EXPECT_EQ(GeomDistanceNm(area, 40, 30), 0.0);
+  EXPECT_TRUE(IsVisible(Msg(area), ctx_));
+  s_.range_all = true;
+  EXPECT_TRUE(IsVisible(Msg(Point(80, 80)), ctx_));
+}
+
+TEST_F(OverlayTest, CorridorMeasuresToTheLegsOfTheRoute) {
+  // Two waypoints about 200 NM apart on the parallel of 40 N.
+  const std::vector<LatLon> route = {{40, 28}, {40, 32.35}};
+  ASSERT_NEAR(DistanceNm(40, 28, 40, 32.35), 200, 2);
+  const MsiMessage between = Msg(Point(40 + Deg(10), 30.2));
+  EXPECT_TRUE(MessageInCorridor(between, route, 50));
+  EXPECT_FALSE(MessageInCorridor(Msg(Point(40 + Deg(60), 30.2)), route, 50));
+  // Beyond the end of a leg the distance is to the waypoint.
+  EXPECT_FALSE(MessageInCorridor(Msg(Point(40, 34)), route, 50));
+  EXPECT_TRUE(MessageInCorridor(Msg(Circle(40 + Deg(80), 30.2, 40)), route, 50));
+  // An area the route crosses, with every corner far from it.
+  EXPECT_TRUE(MessageInCorridor(Msg(Polygon({{38, 29.5}, {42, 29.5}, {42, 30.5}, {38, 30.5}})), route, 50));
+  EXPECT_TRUE(MessageInCorridor(Msg(Line({{37, 30}, {43, 30.4}})), route, 50));
+  EXPECT_TRUE(MessageInCorridor(between, {}, 50));
+  EXPECT_TRUE(MessageInCorridor(Msg(Point(40, 28 + Deg(10))), {{40, 28}}, 50));
+
+  s_.route_filter = true;
+  s_.corridor_nm = 50;
+  EXPECT_TRUE(IsVisible(Msg(Point(10, 10)), ctx_));  // no active route
+  ctx_.route = route;
+  EXPECT_TRUE(IsVisible(between, ctx_));
+  EXPECT_FALSE(IsVisible(Msg(Point(10, 10)), ctx_));
+}
+
+TEST_F(OverlayTest, HitTestCases) {
+  const double lat = 40, lon = 30;
+  // A point 1.9 NM away and a circle of 3 NM whose centre is 1 NM away.
+  MessageStore a = {Msg(Point(lat + Deg(1.9), lon)), Msg(Circle(lat - Deg(1), lon, 3))};
+  EXPECT_EQ(HitTest(a, ctx_, -1, lat, lon), 1);
+  // Equal distances: the earlier message.
+  MessageStore b = {Msg(Point(lat + Deg(1), lon)), Msg(Point(lat - Deg(1), lon))};
+  EXPECT_EQ(HitTest(b, ctx_, -1, lat, lon), 0);
+  // Inside a later polygon, 0.3 NM from an earlier point.
+  MessageStore c = {Msg(Point(lat + Deg(0.3), lon)), Msg(Polygon({{39, 29}, {41, 29}, {41, 31}, {39, 31}}))};
+  EXPECT_EQ(HitTest(c, ctx_, -1, lat, lon), 1);
+  // A tiny circle still answers within 0.5 NM.
+  MessageStore d = {Msg(Circle(lat + Deg(0.4), lon, 0.1))};
+  EXPECT_EQ(HitTest(d, ctx_, -1, lat, lon), 0);
+  EXPECT_EQ(HitTest(d, ctx_, -1, lat - Deg(0.2), lon), -1);
+  // A line answers along its leg; a hidden message only when highlighted.
+  MessageStore e = {Msg(Line({{lat + Deg(1), 29.5}, {lat + Deg(1), 30.5}}), CABLE, 'Z')};
+  EXPECT_EQ(HitTest(e, ctx_, -1, lat, lon), -1);
+  EXPECT_EQ(HitTest(e, ctx_, 0, lat, lon), 0);
+  EXPECT_EQ(HitTest({}, ctx_, -1, lat, lon), -1);
+  // An area across the antimeridian.
+  MessageStore f = {Msg(Polygon({{-20, 178}, {-16, 178}, {-16, -178}, {-20, -178}}))};
+  EXPECT_EQ(HitTest(f, ctx_, -1, -18, 179.5), 0);
+  EXPECT_EQ(HitTest(f, ctx_, -1, -18, -179.5), 0);
+  EXPECT_EQ(HitTest(f, ctx_, -1, -18, 170), -1);
+}
+
+TEST_F(OverlayTest, HoverFindsTheFirstAnchorWithinTwelveMiles) {
+  const MsiGeom area = Polygon({{39, 29}, {41, 29}, {41, 31}, {39, 31}});
+  MessageStore store = {Msg(area)};
+  EXPECT_EQ(HoverMessage(store, ctx_, 40 + Deg(11), 30), 0);
+  EXPECT_EQ(HoverMessage(store, ctx_, 40 + Deg(30), 30), -1);  // inside, but far from the anchor
+  MsiMessage hidden = Msg(Point(40, 30), MINE, 'Z');
+  EXPECT_EQ(HoverMessage({hidden}, ctx_, 40, 30), -1);
+  MsiMessage none = Msg(MsiGeom{});
+  EXPECT_EQ(HoverMessage({none}, ctx_, 0, 0), -1);  // no points, no anchor
+}
+
+TEST_F(OverlayTest, HoverAndClickTexts) {
+  MsiMessage m = Msg(Point(40, 30), MINE);
+  m.title = "NAVAREA III 0139/26";
+  m.raw_text = std::string(200, 'x');
+  m.b1 = 'I';
+  const std::string t = HoverText(m, 3);
+  EXPECT_EQ(t, "I Izmir | MINE - NAVAREA III 0139/26 | " + std::string(160, 'x') + "...");
+  m.b1 = '?';
+  m.raw_text = "SHORT";
+  EXPECT_EQ(HoverText(m, 3), "? | MINE - NAVAREA III 0139/26 | SHORT");
+  m.b1 = 'Q';
+  EXPECT_EQ(HoverText(m, 3).substr(0, 4), "Q | ");
+  EXPECT_EQ(ClickText(m), std::string(TypeLabel(MINE)) + " | " + TypeColourName(MINE) + " - NAVAREA III 0139/26");
+}
+
+}  // namespace
+}  // namespace orvane

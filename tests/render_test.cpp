@@ -1,0 +1,336 @@
+// The two drawing callbacks read back as pixels: an OpenGL frame rendered
+// offscreen by Mesa (OSMesa) and a device-context frame drawn into a memory
+// bitmap, over a Mercator view port of the test host. Also the mouse hook,
+// the hover line and the route asked once per frame.
+#include <gtest/gtest.h>
+
+#include <GL/osmesa.h>
+#include <GL/gl.h>
+
+#include <wx/dcmemory.h>
+#include <wx/frame.h>
+#include <wx/image.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+
+#include "orvane_host/mercator.h"
+#include "orvane_pi/orvane_pi.h"
+#include "overlay/taxonomy.h"
+#include "test_host.h"
+#include "test_support.h"
+
+extern "C" opencpn_plugin_118* create_pi(void* host);
+
+namespace orvane {
+namespace {
+
+using testhost::Host;
+constexpr int kW = 256, kH = 256;
+
+struct Rgb {
+  int r, g, b;
+};
+
+MsiMessage Area(MsgType t, double lat0, double lon0, double lat1, double lon1, char b2 = '?') {
+  MsiMessage m;
+  m.type = t;
+  m.b2 = b2;
+  m.title = "AREA";
+  m.geoms.push_back({GEOM_POLYGON, {{lat0, lon0}, {lat1, lon0}, {lat1, lon1}, {lat0, lon1}}, 0.0});
+  return m;
+}
+
+// What a colour of alpha a over white gives.
+Rgb OverWhite(TypeRgb c, double a) {
+  auto ch = [a](float v) { return static_cast<int>(std::lround(255.0 * (1.0 - a) + 255.0 * v * a)); };
+  return {ch(c.r), ch(c.g), ch(c.b)};
+}
+
+void ExpectNear(Rgb got, Rgb want, int tol, const char* what) {
+  EXPECT_NEAR(got.r, want.r, tol) << what;
+  EXPECT_NEAR(got.g, want.g, tol) << what;
+  EXPECT_NEAR(got.b, want.b, tol) << what;
+}
+
+class RenderTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    unsetenv("ORVANE_COLORS_PATH");
+    ResetTaxonomyForTesting();
+    testhost::Reset();
+    canvas_ = new wxFrame(nullptr, wxID_ANY, "canvas");
+    Host().canvas = canvas_;
+    plugin_.reset(static_cast<orvane_pi*>(create_pi(nullptr)));
+    plugin_->LoadSettings();
+    plugin_->SetOverlayAlpha(0.85);
+    // About four degrees across, centred in the Black Sea.
+    vp_ = host::MakeViewPort(43.0, 33.0, 5.5e-4, kW, kH);
+    Host().viewport = vp_;
+  }
+  void TearDown() override {
+    plugin_.reset();
+    canvas_->Destroy();
+    ResetTaxonomyForTesting();
+  }
+  wxPoint Px(double lat, double lon) const { return host::LatLonToPixel(vp_, lat, lon); }
+
+  test::TempDataRoot root_;
+  wxFrame* canvas_ = nullptr;
+  std::unique_ptr<orvane_pi> plugin_;
+  PlugIn_ViewPort vp_;
+};
+
+// One frame in an offscreen Mesa buffer, top row first.
+class GlTarget {
+ public:
+  GlTarget() : buf_(kW * kH * 4, 0) {
+    ctx_ = OSMesaCreateContextExt(OSMESA_RGBA, 0, 0, 0, nullptr);
+    ok_ = ctx_ && OSMesaMakeCurrent(ctx_, buf_.data(), GL_UNSIGNED_BYTE, kW, kH);
+    if (!ok_) return;
+    OSMesaPixelStore(OSMESA_Y_UP, 0);
+    glViewport(0, 0, kW, kH);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, kW, kH, 0, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+  }
+  ~GlTarget() {
+    if (ctx_) OSMesaDestroyContext(ctx_);
+  }
+  bool ok() const { return ok_; }
+  void Clear() {
+    glClearColor(1, 1, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+  }
+  Rgb At(int x, int y) {
+    glFinish();
+    const uint8_t* p = &buf_[(y * kW + x) * 4];
+    return {p[0], p[1], p[2]};
+  }
+
+ private:
+  std::vector<uint8_t> buf_;
+  OSMesaContext ctx_ = nullptr;
+  bool ok_ = false;
+};
+
+// One frame in a memory bitmap.
+struct DcFrame {
+  bool drawn = false;
+  wxImage image;
+  Rgb At(int x, int y) const { return {image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y)}; }
+};
+
+class Renders : public RenderTest, public testing::WithParamInterface<bool> {
+ protected:
+  bool gl() const { return GetParam(); }
+  // Draws one frame through the callback under test and reads it back.
+  std::function<Rgb(int, int)> Draw(int canvas = 0, int priority = 0, bool* drawn = nullptr) {
+    bool d;
+    if (gl()) {
+      if (!gl_) gl_ = std::make_unique<GlTarget>();
+      gl_->Clear();
+      d = plugin_->RenderGLOverlayMultiCanvas(nullptr, &vp_, canvas, priority);
+      GlTarget* t = gl_.get();
+      if (drawn) *drawn = d;
+      return [t](int x, int y) { return t->At(x, y); };
+    }
+    wxBitmap bmp(kW, kH, 24);
+    {
+      wxMemoryDC dc(bmp);
+      dc.SetBackground(*wxWHITE_BRUSH);
+      dc.Clear();
+      d = plugin_->RenderOverlayMultiCanvas(dc, &vp_, canvas, priority);
+    }
+    auto frame = std::make_shared<DcFrame>();
+    frame->drawn = d;
+    frame->image = bmp.ConvertToImage();
+    if (drawn) *drawn = d;
+    return [frame](int x, int y) { return frame->At(x, y); };
+  }
+  void SetUp() override {
+    RenderTest::SetUp();
+    if (gl()) {
+      gl_ = std::make_unique<GlTarget>();
+      ASSERT_TRUE(gl_->ok()) << "no offscreen Mesa context";
+    }
+  }
+  // The largest spread of red, green or blue along a stretch of a row.
+  static int Spread(const std::function<Rgb(int, int)>& at, int x0, int x1, int y) {
+    int lo[3] = {255, 255, 255}, hi[3] = {0, 0, 0};
+    for (int x = x0; x < x1; ++x) {
+      const Rgb c = at(x, y);
+      const int v[3] = {c.r, c.g, c.b};
+      for (int k = 0; k < 3; ++k) {
+        lo[k] = std::min(lo[k], v[k]);
+        hi[k] = std::max(hi[k], v[k]);
+      }
+    }
+    return std::max({hi[0] - lo[0], hi[1] - lo[1], hi[2] - lo[2]});
+  }
+  std::unique_ptr<GlTarget> gl_;
+};
+
+TEST_P(Renders, FillColourInsideAPolygon) {
+  plugin_->ReplaceStoreForTesting({Area(MINE, 42.0, 32.0, 44.0, 34.0)});
+  bool drawn = false;
+  auto at = Draw(0, 0, &drawn);
+  EXPECT_TRUE(drawn);
+  const wxPoint c = Px(43.0, 33.0);
+  // Left of the symbol and off the fan's diagonals; 0.85 x 0.55 = 0.4675.
+  ExpectNear(at(c.x - 30, c.y + 8), OverWhite(EffectiveRgba(MINE), 0.4675), 4, "fill");
+  ExpectNear(at(2, 2), {255, 255, 255}, 0, "outside");
+}
+
+TEST_P(Renders, StripesAndHatchOnlyWithPatternFill) {
+  plugin_->ReplaceStoreForTesting({Area(WEATHER, 42.0, 31.6, 44.0, 32.9), Area(RESTRICT, 42.0, 33.1, 44.0, 34.4)});
+  const wxPoint w = Px(43.2, 32.25), r = Px(43.2, 33.75);
+  auto on = Draw();
+  EXPECT_GT(Spread(on, w.x - 20, w.x - 2, w.y - 14), 25) << "WEATHER stripes";
+  EXPECT_GT(Spread(on, r.x - 20, r.x - 2, r.y - 14), 25) << "RESTRICT hatch";
+  plugin_->SetPatternFill(false);
+  auto off = Draw();
+  EXPECT_LE(Spread(off, w.x - 20, w.x - 2, w.y - 14), 3);
+  EXPECT_LE(Spread(off, r.x - 20, r.x - 2, r.y - 14), 3);
+  ExpectNear(off(w.x - 10, w.y - 14), OverWhite(EffectiveRgba(WEATHER), 0.4675), 4, "plain WEATHER fill");
+}
+
+TEST_P(Renders, HighlightedMessageHiddenByFiltersGetsTheYellowOutline) {
+  plugin_->ReplaceStoreForTesting({Area(MINE, 42.0, 32.0, 44.0, 34.0, 'E')});
+  plugin_->SetB2Visible('E', false);
+  const wxPoint top = Px(44.0, 33.5);
+  bool drawn = true;
+  auto hidden = Draw(0, 0, &drawn);
+  EXPECT_FALSE(drawn);
+  ExpectNear(hidden(top.x, top.y), {255, 255, 255}, 0, "hidden, not highlighted");
+  plugin_->HighlightMessage(0);
+  auto lit = Draw(0, 0, &drawn);
+  EXPECT_TRUE(drawn);
+  const Rgb edge = lit(top.x, top.y);
+  EXPECT_GT(edge.r, 220);
+  EXPECT_GT(edge.g, 220);
+  EXPECT_LT(edge.b, 140);
+  // The dark halo shows just outside the yellow line.
+  const Rgb halo = lit(top.x, top.y - 3);
+  EXPECT_LT(halo.r, 100);
+}
+
+TEST_P(Renders, NothingForCanvasOneOrPriorityTwo) {
+  plugin_->ReplaceStoreForTesting({Area(MINE, 42.0, 32.0, 44.0, 34.0)});
+  for (auto [canvas, priority] : {std::pair{1, 0}, std::pair{0, 2}}) {
+    bool drawn = true;
+    auto at = Draw(canvas, priority, &drawn);
+    EXPECT_FALSE(drawn);
+    const wxPoint c = Px(43.0, 33.0);
+    ExpectNear(at(c.x - 30, c.y + 8), {255, 255, 255}, 0, "untouched");
+    ExpectNear(at(c.x, c.y), {255, 255, 255}, 0, "no symbol");
+  }
+  EXPECT_FALSE(plugin_->has_viewport());
+}
+
+TEST_P(Renders, RouteIsAskedOncePerFrameAndFiltersTheChart) {
+  MessageStore store;
+  for (int i = 0; i < 5; ++i) store.push_back(Area(MINE, 42.0 + i * 0.3, 31.0, 42.2 + i * 0.3, 31.2));
+  store.push_back(Area(MILITARY, 43.5, 34.0, 43.9, 34.4));
+  plugin_->ReplaceStoreForTesting(store);
+  Host().active_route_guid = "r1";
+  PlugIn_Route route;
+  route.m_GUID = "r1";
+  route.waypoints = {{44.5, 34.2, "a", "A"}, {42.5, 34.2, "b", "B"}};
+  Host().routes["r1"] = route;
+  plugin_->SetCorridorNm(10);
+  plugin_->SetRouteFilter(true);
+  const int before = Host().route_requests;
+  auto at = Draw();
+  EXPECT_EQ(Host().route_requests, before + 1);
+  const wxPoint in = Px(43.7, 34.05), out = Px(42.1, 31.05);
+  EXPECT_NE(at(in.x, in.y).g, 255) << "on the route";
+  ExpectNear(at(out.x, out.y), {255, 255, 255}, 0, "off the route");
+  EXPECT_EQ(plugin_->CountVisible(), 1u);
+  EXPECT_EQ(Host().route_requests, before + 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, Renders, testing::Values(true, false),
+                         [](const testing::TestParamInfo<bool>& i) { return i.param ? "OpenGL" : "DeviceContext"; });
+
+TEST_F(RenderTest, DeviceContextWritesLabelsAndTheHoverLine) {
+  plugin_->ReplaceStoreForTesting({Area(MINE, 42.0, 32.0, 44.0, 34.0)});
+  plugin_->SetCursorLatLon(43.0, 33.0);
+  EXPECT_EQ(plugin_->hover_text().substr(0, 12), "? | MINE - A");
+  wxBitmap bmp(kW, kH, 24);
+  {
+    wxMemoryDC dc(bmp);
+    dc.SetBackground(*wxWHITE_BRUSH);
+    dc.Clear();
+    EXPECT_TRUE(plugin_->RenderOverlayMultiCanvas(dc, &vp_, 0, -1));
+  }
+  const wxImage img = bmp.ConvertToImage();
+  // The label and the hover line sit on their pale background with dark text.
+  const wxPoint c = Px(43.0, 33.0);
+  int pale = 0, dark = 0;
+  for (int x = c.x + 9; x < c.x + 40; ++x)
+    for (int y = c.y - 7; y < c.y + 4; ++y) {
+      if (img.GetRed(x, y) == 255 && img.GetGreen(x, y) == 255 && img.GetBlue(x, y) == 220) ++pale;
+      if (img.GetRed(x, y) < 80) ++dark;
+    }
+  EXPECT_GT(pale, 20);
+  EXPECT_GT(dark, 5);
+  EXPECT_EQ(img.GetBlue(14, 14), 220);
+  plugin_->SetCursorLatLon(30.0, 10.0);
+  EXPECT_EQ(plugin_->hover_text(), "");
+}
+
+TEST_F(RenderTest, OpenGlStateIsRestored) {
+  GlTarget t;
+  ASSERT_TRUE(t.ok());
+  plugin_->ReplaceStoreForTesting({Area(WEATHER, 42.0, 32.0, 44.0, 34.0)});
+  glColor4f(0.1f, 0.2f, 0.3f, 0.4f);
+  glLineWidth(1.0f);
+  EXPECT_TRUE(plugin_->RenderGLOverlayMultiCanvas(nullptr, &vp_, 0, 0));
+  EXPECT_TRUE(plugin_->last_draw_was_gl());
+  EXPECT_FALSE(glIsEnabled(GL_BLEND));
+  EXPECT_FALSE(glIsEnabled(GL_POLYGON_STIPPLE));
+  EXPECT_FALSE(glIsEnabled(GL_POLYGON_SMOOTH));
+  GLfloat colour[4], width;
+  glGetFloatv(GL_CURRENT_COLOR, colour);
+  glGetFloatv(GL_LINE_WIDTH, &width);
+  EXPECT_NEAR(colour[2], 0.3f, 1e-6);
+  EXPECT_EQ(width, 1.0f);
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(RenderTest, MouseClicksHighlightAndOpen) {
+  plugin_->ReplaceStoreForTesting({Area(MINE, 42.0, 32.0, 44.0, 34.0)});
+  wxMouseEvent right(wxEVT_RIGHT_DOWN);
+  const wxPoint c = Px(43.0, 33.0);
+  right.SetPosition(c);
+  EXPECT_FALSE(plugin_->MouseEventHook(right));  // no frame drawn yet
+  wxBitmap bmp(kW, kH, 24);
+  {
+    wxMemoryDC dc(bmp);
+    plugin_->RenderOverlayMultiCanvas(dc, &vp_, 0, 0);
+  }
+  EXPECT_TRUE(plugin_->MouseEventHook(right));
+  EXPECT_EQ(plugin_->highlighted(), 0);
+  EXPECT_EQ(plugin_->hover_text(), std::string(TypeLabel(MINE)) + " | " + TypeColourName(MINE) + " - AREA");
+  wxMouseEvent left(wxEVT_LEFT_DOWN);
+  left.SetPosition(wxPoint(2, 2));
+  EXPECT_FALSE(plugin_->MouseEventHook(left));  // empty chart
+  EXPECT_EQ(plugin_->highlighted(), 0);
+  wxMouseEvent move(wxEVT_MOTION);
+  move.SetPosition(c);
+  EXPECT_FALSE(plugin_->MouseEventHook(move));
+  plugin_->HighlightMessage(5);  // beyond the store: ignored
+  EXPECT_EQ(plugin_->highlighted(), 0);
+  plugin_->SetShow(false);
+  plugin_->HighlightMessage(-1);  // clears it, and shows the overlay again
+  EXPECT_EQ(plugin_->highlighted(), -1);
+  EXPECT_TRUE(plugin_->show());
+}
+
+}  // namespace
+}  // namespace orvane
