@@ -96,7 +96,7 @@ TEST_F(PluginTest, FirstStartShowsTheSampleBulletin) {
   ASSERT_NE(plugin_->message_window(), nullptr);
   EXPECT_FALSE(plugin_->message_window()->IsShown());
   EXPECT_EQ(plugin_->message_window()->RowCount(), 4u);
-  EXPECT_EQ(plugin_->message_window()->StatusLine(), "sample corpus (offline)");
+  EXPECT_EQ(plugin_->message_window()->LastFetchLine(), "Last fetch: sample corpus (offline)");
   EXPECT_EQ(plugin_->fetch_starts(), 1);
 }
 
@@ -352,7 +352,7 @@ TEST_F(PluginTest, PurgeCacheButtonPurgesStaleFilesAndSaysSo) {
   click.SetEventObject(purge);
   wxTEST_DIALOG(purge->GetEventHandler()->ProcessEvent(click), wxExpectModal<wxMessageDialog>(wxID_OK));
   EXPECT_EQ(plugin_->status_text(), "Purged 1 stale NAVAREA cache file(s) (>24 h)");
-  EXPECT_EQ(dlg->StatusLine(), "Purged 1 stale NAVAREA cache file(s) (>24 h)");
+  EXPECT_EQ(dlg->LastFetchLine(), "Last fetch: Purged 1 stale NAVAREA cache file(s) (>24 h)");
   EXPECT_TRUE(std::filesystem::exists(CachePath("navarea_4.txt")));
   EXPECT_FALSE(std::filesystem::exists(CachePath("navarea_5.txt")));
 }

@@ -74,11 +74,9 @@ int orvane_pi::Init() {
   tool_id_ = InsertPlugInTool(wxEmptyString, g_tool_bitmap, g_plugin_bitmap, wxITEM_NORMAL, TrWx("Orvane"),
                               TrWx("NAVTEX / MSI warnings on chart"), nullptr, -1, 0, this);
 
+  // Building the window switches the overlay on with no range limit.
   dialog_ = new NtDialog(canvas_, this);
   dialog_->Hide();
-  // Opening the window always shows the overlay with no range limit.
-  SetShow(true);
-  SetRange(-1.0);
 
   if (canvas_) {
     click_timer_.SetOwner(canvas_, kClickTimerId);
@@ -96,6 +94,7 @@ int orvane_pi::Init() {
   }
 
   dialog_->SetShowChecked(settings_.show);
+  dialog_->SyncFilterControls(settings_.show, settings_.range_all, settings_.range_nm, settings_.route_filter);
   dialog_->SetNavareaChecks(settings_.navarea_mask);
   dialog_->RefreshList();
   SyncFetchSchedule();
@@ -250,7 +249,7 @@ void orvane_pi::RunSarAlarm(const MessageStore& previous) {
   if (n == 0) return;
   wxBell();
   status_text_ = FromWx(wxString::Format(TrWx("SAR ALARM \xE2\x80\x94 %d new B2=D message(s)"), n));
-  if (dialog_) dialog_->SetHoverText(TrWx("Hover: ") + ToWx(status_text_));
+  if (dialog_) dialog_->SetHoverText(ToWx(status_text_));
 }
 
 void orvane_pi::LoadSampleCorpus() {

@@ -163,6 +163,11 @@ class orvane_pi : public opencpn_plugin_118 {
   wxWindow* canvas_window() const { return canvas_; }
   orvane::NtDialog* message_window() const { return dialog_; }
 
+  // Message window (dlg): the own-ship fix for the GPS hint.
+  bool have_fix() const { return have_fix_; }
+  double own_lat() const { return own_lat_; }
+  double own_lon() const { return own_lon_; }
+
  private:
   void OnClickTimer(wxTimerEvent& event);
   void OnClickBurstEnd();

@@ -7,9 +7,10 @@
 namespace orvane {
 
 wxString ToWx(const std::string& utf8) {
-  wxString s = wxString::FromUTF8(utf8.data(), utf8.size());
-  if (s.empty() && !utf8.empty()) s = wxString::FromUTF8(MakeValidUtf8(utf8));
-  return s;
+  // The toolkit's own conversion gives an empty text for one bad byte.
+  if (IsValidUtf8(utf8)) return wxString::FromUTF8(utf8.data(), utf8.size());
+  const std::string valid = MakeValidUtf8(utf8);
+  return wxString::FromUTF8(valid.data(), valid.size());
 }
 
 std::string FromWx(const wxString& s) {

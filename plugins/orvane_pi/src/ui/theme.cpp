@@ -65,6 +65,7 @@ wxColour Resolve(const ThemeColour& c, wxSystemColour system) {
 }
 
 void ColourTree(wxWindow* w, const ThemeColours& pal) {
+  if (w->GetName() == kKeepColourName) return;
   switch (RoleOf(w)) {
     case Role::kEntry: w->SetBackgroundColour(pal.entry); break;
     case Role::kContainer: w->SetBackgroundColour(pal.container); break;

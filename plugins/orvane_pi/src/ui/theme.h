@@ -14,6 +14,9 @@ struct ThemeColours {
 // The palette of a theme with the system's colours filled in.
 ThemeColours ThemeColoursOf(int theme);
 
+// Windows with this name keep their own background (colour samples).
+constexpr const char* kKeepColourName = "orvane_keep_colour";
+
 // Colours top and every window under it, each before its children.
 void ApplyTheme(wxWindow* top, int theme);
 
