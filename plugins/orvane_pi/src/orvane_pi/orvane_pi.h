@@ -16,6 +16,7 @@
 
 namespace orvane {
 class NtDialog;
+class SettingsDialog;
 }
 
 // Host capability bits this plug-in asks for.
@@ -119,8 +120,9 @@ class orvane_pi : public opencpn_plugin_118 {
   static void HandleFetchResultEvent(orvane_pi* plugin, wxCommandEvent& event);
   // Opens the arrival log's folder in the file browser.
   void OpenArrivalLog();
-  void FetchNowCommand();
-  void CancelFetchCommand();
+  // The settings dialog's Fetch now and Cancel fetch (ui/settings_dialog.cpp).
+  void FetchNowCommand(orvane::SettingsDialog& d);
+  void CancelFetchCommand(orvane::SettingsDialog& d);
 
   // Exchange (orvane_pi_exchange.cpp): each returns the text to show the user.
   std::string ExportParcel();
@@ -151,6 +153,12 @@ class orvane_pi : public opencpn_plugin_118 {
   bool click_timer_running() const { return click_timer_.IsRunning(); }
   wxWindow* canvas_window() const { return canvas_; }
   orvane::NtDialog* message_window() const { return dialog_; }
+
+  // Settings dialog (set): whether a fetch is running, read under the fetch lock.
+  bool fetch_busy() {
+    std::lock_guard<std::mutex> lock(fetch_lock_);
+    return fetch_busy_;
+  }
 
  private:
   void OnClickTimer(wxTimerEvent& event);
