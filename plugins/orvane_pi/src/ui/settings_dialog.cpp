@@ -409,6 +409,8 @@ void SettingsDialog::SetLastFetchText(const wxString& text) {
   Layout();
 }
 
+wxWindow* SettingsDialog::type_swatch(MsgType t) const { return type_swatches_[t]; }
+
 wxCheckBox* SettingsDialog::b2_box(char letter) const {
   for (const auto& [l, box] : b2_boxes_)
     if (l == letter) return box;
@@ -417,7 +419,7 @@ wxCheckBox* SettingsDialog::b2_box(char letter) const {
 
 bool SettingsDialog::LegendRowShown(MsgType t) const {
   auto it = legend_rows_.find(t);
-  return it != legend_rows_.end() && !LegendEmptyTextShown() && legend_sizer_->IsShown(it->second);
+  return it != legend_rows_.end() && legend_sizer_->IsShown(it->second);
 }
 
 bool SettingsDialog::LegendEmptyTextShown() const { return legend_empty_->IsShown(); }
@@ -473,7 +475,7 @@ void SettingsDialog::UpdateLegend() {
     legend_sizer_->Show(legend_rows_[TypeAt(i)], on, true);
     any = any || on;
   }
-  overlay_page_->GetSizer()->Show(legend_sizer_, any, true);
+  // With every row hidden the legend is gone; the empty text says why.
   legend_empty_->Show(!any);
   overlay_page_->Layout();
 }

@@ -80,7 +80,7 @@ class SettingsDialog : public wxDialog {
   wxStaticText* line_width_label() const { return line_width_label_; }
   wxCheckBox* pattern_box() const { return pattern_box_; }
   wxCheckBox* type_box(MsgType t) const { return type_boxes_[t]; }
-  BucketSwatch* type_swatch(MsgType t) const { return type_swatches_[t]; }
+  wxWindow* type_swatch(MsgType t) const;  // the clickable swatch of a category
   wxButton* reset_button(MsgType t) const { return reset_buttons_[t]; }
   wxCheckBox* b2_box(char letter) const;
   bool LegendRowShown(MsgType t) const;
