@@ -27,6 +27,7 @@
 #include "common/paths.h"
 #include "fetch/fetch_control.h"
 #include "orvane_pi/orvane_pi.h"
+#include "orvane_pi/translate.h"
 #include "overlay/taxonomy.h"
 #include "test_host.h"
 #include "test_support.h"
@@ -556,6 +557,60 @@ TEST_F(SettingsDialogTest, ThemeChoiceAppliesAndSavesAtOnce) {
   EXPECT_EQ(d->GetBackgroundColour(), wxColour(32, 32, 32));
   d->Finish(wxID_CANCEL);
   EXPECT_EQ(plugin_->settings().ui_theme, 1);
+}
+
+}  // namespace
+}  // namespace orvane
+
+namespace orvane {
+namespace {
+
+// Writes a PNG of each page of the dialog, opened the real way, into
+// $ORVANE_SCREENSHOT_DIR (the README's pictures); skipped when it is unset.
+TEST(SettingsDialogScreenshots, WritesEachPage) {
+  const char* dir = std::getenv("ORVANE_SCREENSHOT_DIR");
+  if (!dir || !*dir) GTEST_SKIP() << "ORVANE_SCREENSHOT_DIR not set";
+  test::TempDataRoot root;
+  testhost::Reset();
+  setenv("ORVANE_PORTAL_URL", "http://127.0.0.1:9", 1);
+  auto* frame = new wxFrame(nullptr, wxID_ANY, "canvas");
+  testhost::Host().canvas = frame;
+  std::unique_ptr<orvane_pi> plugin(static_cast<orvane_pi*>(create_pi(nullptr)));
+  plugin->LoadSettings();
+  plugin->SetStatusText("sample corpus (offline)");
+
+  const char* names[] = {"settings_overlay.png", "settings_messages.png", "settings_fetch.png"};
+  std::vector<std::string> written;
+  for (int page = 0; page < 3; ++page) {
+    // Each page is opened as the start page, so the first drawing is the picture.
+    wxTimer driver;
+    driver.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+      SettingsDialog* d = nullptr;
+      for (wxWindow* w : wxTopLevelWindows)
+        if (auto* s = dynamic_cast<SettingsDialog*>(w)) d = s;
+      if (!d || !d->IsModal()) return;
+      driver.Stop();
+      EXPECT_EQ(d->notebook()->GetSelection(), page);
+      const wxRect r = d->GetScreenRect();
+      // Read the display afresh through GDK (the toolkit's screen DC keeps
+      // the first picture it took).
+      using RootWindow = void* (*)();
+      using FromWindow = GdkPixbuf* (*)(void*, int, int, int, int);
+      auto root = reinterpret_cast<RootWindow>(dlsym(RTLD_DEFAULT, "gdk_get_default_root_window"));
+      auto grab = reinterpret_cast<FromWindow>(dlsym(RTLD_DEFAULT, "gdk_pixbuf_get_from_window"));
+      GdkPixbuf* pixels = root && grab ? grab(root(), r.x, r.y, r.width, r.height) : nullptr;
+      const std::string path = std::string(dir) + "/" + names[page];
+      if (pixels && wxBitmap(pixels).SaveFile(ToWx(path), wxBITMAP_TYPE_PNG)) written.push_back(path);
+      d->EndModal(wxID_CANCEL);
+    });
+    // The first drawing of a new window takes a while on a virtual display.
+    driver.Start(2500);
+    plugin->ShowSettingsDialog(frame, page);
+  }
+  EXPECT_EQ(written.size(), 3u);
+  plugin.reset();
+  frame->Destroy();
+  unsetenv("ORVANE_PORTAL_URL");
 }
 
 }  // namespace

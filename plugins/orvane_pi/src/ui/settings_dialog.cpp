@@ -133,9 +133,11 @@ SettingsDialog::SettingsDialog(wxWindow* parent, orvane_pi& plugin, int start_pa
   plugin_.SetUiTheme(this, plugin_.settings().ui_theme);
 }
 
-wxPanel* SettingsDialog::BuildOverlayPage(wxWindow* book) {
+wxScrolledWindow* SettingsDialog::BuildOverlayPage(wxWindow* book) {
   const Settings& s = plugin_.settings();
-  auto* page = new wxPanel(book);
+  // Scrolled, so that the last legend rows stay reachable in a small dialog.
+  auto* page = new wxScrolledWindow(book, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxVSCROLL);
+  page->SetScrollRate(0, kScrollStep);
   overlay_page_ = page;
   auto* v = new wxBoxSizer(wxVERTICAL);
   v->Add(new wxStaticText(page, wxID_ANY,
@@ -190,6 +192,7 @@ wxPanel* SettingsDialog::BuildOverlayPage(wxWindow* book) {
       new wxStaticText(page, wxID_ANY, TrWx("Legend preview empty - enable at least one Message category."));
   v->Add(legend_empty_, 0, wxALL, 6);
   page->SetSizer(v);
+  page->FitInside();
   return page;
 }
 
@@ -478,6 +481,7 @@ void SettingsDialog::UpdateLegend() {
   // With every row hidden the legend is gone; the empty text says why.
   legend_empty_->Show(!any);
   overlay_page_->Layout();
+  overlay_page_->FitInside();
 }
 
 void SettingsDialog::RepaintSwatches(MsgType t) {

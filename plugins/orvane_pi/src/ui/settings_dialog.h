@@ -25,6 +25,7 @@ class wxChoice;
 class wxNotebook;
 class wxPanel;
 class wxRadioBox;
+class wxScrolledWindow;
 class wxSizer;
 class wxSlider;
 class wxSpinCtrl;
@@ -105,7 +106,7 @@ class SettingsDialog : public wxDialog {
   void ResetColour(MsgType t);
 
  private:
-  wxPanel* BuildOverlayPage(wxWindow* book);
+  wxScrolledWindow* BuildOverlayPage(wxWindow* book);
   wxWindow* BuildMessagePage(wxWindow* book);
   wxWindow* BuildFetchPage(wxWindow* book);
 
@@ -134,7 +135,7 @@ class SettingsDialog : public wxDialog {
   wxSlider* line_width_slider_ = nullptr;
   wxStaticText* line_width_label_ = nullptr;
   wxCheckBox* pattern_box_ = nullptr;
-  wxPanel* overlay_page_ = nullptr;
+  wxScrolledWindow* overlay_page_ = nullptr;
   wxSizer* legend_sizer_ = nullptr;
   wxStaticText* legend_empty_ = nullptr;
   std::map<MsgType, wxSizer*> legend_rows_;
