@@ -24,6 +24,7 @@
 #include <wx/timer.h>
 #include <dlfcn.h>
 
+#include "common/clock.h"
 #include "common/paths.h"
 #include "fetch/fetch_control.h"
 #include "orvane_pi/orvane_pi.h"
@@ -244,6 +245,50 @@ TEST_F(SettingsDialogTest, ShowSettingsDialogRunsModallyOnThePageGiven) {
   EXPECT_EQ(plugin_->settings().ui_theme, 0);
   EXPECT_EQ(FileValue("UiTheme"), "0");
   EXPECT_DOUBLE_EQ(plugin_->settings().overlay_alpha, 0.4);
+}
+
+// The settings dialog as the toolbar and the host's preferences button open
+// it: records the notebook page it opened on and cancels it.
+class ExpectSettings : public wxExpectModalBase<SettingsDialog, ExpectSettings> {
+ public:
+  explicit ExpectSettings(int* page) : page_(page) {}
+
+ protected:
+  int OnInvoked(SettingsDialog* dlg) const override {
+    *page_ = dlg->notebook()->GetSelection();
+    return wxID_CANCEL;
+  }
+
+ private:
+  int* page_;
+};
+
+TEST_F(SettingsDialogTest, ToolbarBurstsAndThePreferencesButtonOpenTheirPages) {
+  ManualClock clock;
+  SetClock(&clock);
+  ASSERT_EQ(plugin_->Init(), 0x0008890F);
+  auto burst = [&](int clicks) {
+    for (int i = 0; i < clicks; ++i) {
+      clock.Advance(i == 0 ? 5000 : 300);
+      plugin_->OnToolbarToolCallback(plugin_->tool_id());
+    }
+    clock.Advance(kClickBurstMs);
+    wxTimer timer(frame_, kClickTimerId);
+    wxTimerEvent ev(timer);
+    frame_->GetEventHandler()->ProcessEvent(ev);
+  };
+  int page = -1;
+  wxTEST_DIALOG(burst(2), ExpectSettings(&page));
+  EXPECT_EQ(page, 0);
+  wxTEST_DIALOG(burst(3), ExpectSettings(&page));
+  EXPECT_EQ(page, 1);
+  // Once more on the colour page, then back to the first.
+  wxTEST_DIALOG(plugin_->ShowPreferencesDialog(frame_), ExpectSettings(&page));
+  EXPECT_EQ(page, 1);
+  wxTEST_DIALOG(plugin_->ShowPreferencesDialog(frame_), ExpectSettings(&page));
+  EXPECT_EQ(page, 0);
+  plugin_->DeInit();
+  SetClock(nullptr);
 }
 
 TEST_F(SettingsDialogTest, SlidersOpenAtTheRoundedSettingsAndApplyAtOnce) {
