@@ -13,6 +13,7 @@
 #include "test_support.h"
 #include "ui/nt_dialog.h"
 #include "ui/cache_ui.h"
+#include "ui/settings_dialog.h"
 #include "fetch/fetch_cache.h"
 
 #include <wx/button.h>
@@ -170,7 +171,7 @@ TEST_F(PluginTest, DoubleAndTripleClicksOpenTheSettingsOnTheirPages) {
   clock_.Advance(300);
   Click();
   clock_.Advance(kClickBurstMs);
-  FireClickTimer();
+  wxTEST_DIALOG(FireClickTimer(), wxExpectDismissableModal<SettingsDialog>(wxID_CANCEL));
   EXPECT_EQ(plugin_->settings_dialog_opens(), 1);
   EXPECT_EQ(plugin_->settings_start_page(), 0);
   EXPECT_FALSE(plugin_->message_window()->IsShown());
@@ -181,12 +182,12 @@ TEST_F(PluginTest, DoubleAndTripleClicksOpenTheSettingsOnTheirPages) {
     Click();
   }
   clock_.Advance(kClickBurstMs);
-  FireClickTimer();
+  wxTEST_DIALOG(FireClickTimer(), wxExpectDismissableModal<SettingsDialog>(wxID_CANCEL));
   EXPECT_EQ(plugin_->settings_dialog_opens(), 2);
   EXPECT_EQ(plugin_->settings_start_page(), 1);
 
   // The host's preferences button opens on page 1 once, then on page 0.
-  plugin_->ShowPreferencesDialog(frame_);
+  wxTEST_DIALOG(plugin_->ShowPreferencesDialog(frame_), wxExpectDismissableModal<SettingsDialog>(wxID_CANCEL));
   EXPECT_EQ(plugin_->settings_dialog_opens(), 3);
   EXPECT_EQ(plugin_->settings_start_page(), 0);
 

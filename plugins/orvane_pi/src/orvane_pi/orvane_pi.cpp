@@ -134,12 +134,6 @@ void orvane_pi::ShowPreferencesDialog(wxWindow* parent) {
   settings_start_page_ = 0;
 }
 
-void orvane_pi::ShowSettingsDialog(wxWindow* /*parent*/, int page) {
-  // The settings dialog itself comes later; the page it opens on is kept now.
-  settings_start_page_ = page;
-  ++settings_dialog_opens_;
-}
-
 std::string orvane_pi::PurgeStaleCache() {
   SetStatusText(orvane::PurgeStaleCache(&Tr));
   return status_text_;

@@ -17,6 +17,7 @@
 namespace orvane {
 class NtDialog;
 struct FilterContext;
+class SettingsDialog;
 }
 
 // Host capability bits this plug-in asks for.
@@ -130,8 +131,9 @@ class orvane_pi : public opencpn_plugin_118 {
   static void HandleFetchResultEvent(orvane_pi* plugin, wxCommandEvent& event);
   // Opens the arrival log's folder in the file browser.
   void OpenArrivalLog();
-  void FetchNowCommand();
-  void CancelFetchCommand();
+  // The settings dialog's Fetch now and Cancel fetch (ui/settings_dialog.cpp).
+  void FetchNowCommand(orvane::SettingsDialog& d);
+  void CancelFetchCommand(orvane::SettingsDialog& d);
 
   // Exchange (orvane_pi_exchange.cpp): each returns the text to show the user.
   std::string ExportParcel();
@@ -167,6 +169,11 @@ class orvane_pi : public opencpn_plugin_118 {
   bool have_fix() const { return have_fix_; }
   double own_lat() const { return own_lat_; }
   double own_lon() const { return own_lon_; }
+  // Settings dialog (set): whether a fetch is running, read under the fetch lock.
+  bool fetch_busy() {
+    std::lock_guard<std::mutex> lock(fetch_lock_);
+    return fetch_busy_;
+  }
 
  private:
   void OnClickTimer(wxTimerEvent& event);

@@ -11,8 +11,6 @@ void orvane_pi::StartFetch() {
 void orvane_pi::LaunchFetch(const std::vector<int>&) {}
 void orvane_pi::OnScheduleTick() {}
 void orvane_pi::OnFetchResult(bool, const std::string&, const std::string&, int) {}
-void orvane_pi::FetchNowCommand() {}
-void orvane_pi::CancelFetchCommand() {}
 
 void orvane_pi::HandleFetchResultEvent(orvane_pi*, wxCommandEvent&) {}
 
