@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <limits>
+#include <type_traits>
 #include <nlohmann/json.hpp>
 
 
@@ -42,7 +44,18 @@ using json = nlohmann::json;
 template <typename T>
 T Get(const json& obj, const char* key, T fallback) {
   const auto it = obj.find(key);
-  return it == obj.end() ? fallback : it->template get<T>();
+  if (it == obj.end()) return fallback;
+  // A fraction is cut to an integer, but one out of range has no integer
+  // value at all and is refused like a wrong type.
+  if constexpr (std::is_integral_v<T> && !std::is_same_v<T, bool>) {
+    if (it->is_number_float()) {
+      const double v = it->template get<double>();
+      if (!(v > static_cast<double>(std::numeric_limits<T>::min()) - 1.0 &&
+            v < static_cast<double>(std::numeric_limits<T>::max()) + 1.0))
+        throw json::type_error::create(302, std::string(key) + " is out of range", &*it);
+    }
+  }
+  return it->template get<T>();
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "fetch/html_text.h"
 
+#include <algorithm>
+
 #include <cstring>
 #include <vector>
 
@@ -188,6 +190,15 @@ std::string HtmlToText(std::string_view html) {
   return out;
 }
 
+namespace {
+// Browsers drop tabs and line breaks inside a link address; kept, they would
+// reach the request line.
+std::string WithoutBreaks(std::string v) {
+  v.erase(std::remove_if(v.begin(), v.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }), v.end());
+  return v;
+}
+}  // namespace
+
 std::string FindNextPageUrl(std::string_view html, std::string_view base_url) {
   const std::string lower = LowerAscii(html);
   const std::string base = base_url.empty() ? PortalBaseUrl() : std::string(base_url);
@@ -204,7 +215,7 @@ std::string FindNextPageUrl(std::string_view html, std::string_view base_url) {
     const size_t win_end = std::min(lower.size(), r + 200);
     for (size_t h = lower.find("href=", win_start); h != std::string::npos && h < win_end;
          h = lower.find("href=", h + 5)) {
-      const std::string value = ReadHref(html, h, true);
+      const std::string value = WithoutBreaks(ReadHref(html, h, true));
       if (value.empty() || value[0] == '#') continue;
       std::string url;
       if (StartsWith(value, "http://") || StartsWith(value, "https://")) {
@@ -224,7 +235,7 @@ std::string FindNextPageUrl(std::string_view html, std::string_view base_url) {
     const size_t win_start = s >= 120 ? s - 120 : 0;
     const size_t h = lower.rfind("href=", s);
     if (h == std::string::npos || h < win_start) continue;
-    const std::string value = ReadHref(html, h, false);
+    const std::string value = WithoutBreaks(ReadHref(html, h, false));
     if (value.size() <= 4 || value.find("page=") == std::string::npos) continue;
     std::string url;
     if (StartsWith(value, "http")) {

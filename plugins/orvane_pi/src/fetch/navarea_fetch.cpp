@@ -228,6 +228,10 @@ NavareaFetchResult FetchNavarea(int n, const std::string& base) {
     return out;
   }
   out.text.clear();
+  // Pages without any warning text are as likely an error page served with
+  // 200 as an empty list; an empty result would remove every warning of the
+  // NAVAREA, so the last good text stands in for it instead.
+  if (!cached.empty()) return Failed("no warning text on any page");
   out.summary = "navarea " + std::to_string(n) + ": empty (ok)";
   out.ok = true;
   return out;

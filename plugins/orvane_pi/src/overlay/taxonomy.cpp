@@ -1,5 +1,6 @@
 #include "overlay/taxonomy.h"
 
+#include <cfloat>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -62,6 +63,10 @@ bool ReadChannel(const json& v, double* out) {
   return false;
 }
 
+// A number too large for a float would become infinite and poison every
+// size and colour computed from it; such a value is ignored like a wrong type.
+bool FitsFloat(double v) { return std::isfinite(v) && std::fabs(v) <= FLT_MAX; }
+
 // Reads up to n channels of an array, each divided by scale, stopping at
 // the first element that is not a number; the channels read before it stay.
 void ReadRgba(const json& arr, TypeRgb* c, size_t n, double scale) {
@@ -70,13 +75,14 @@ void ReadRgba(const json& arr, TypeRgb* c, size_t n, double scale) {
   for (size_t i = 0; i < n && i < arr.size(); ++i) {
     double v;
     if (!ReadChannel(arr[i], &v)) return;
+    if (!FitsFloat(v / scale)) return;
     *ch[i] = static_cast<float>(v / scale);
   }
 }
 
 void ReadNumber(const json& obj, const char* key, float* out) {
   const auto it = obj.find(key);
-  if (it != obj.end() && it->is_number()) *out = static_cast<float>(it->get<double>());
+  if (it != obj.end() && it->is_number() && FitsFloat(it->get<double>())) *out = static_cast<float>(it->get<double>());
 }
 
 void ApplyBucketEntry(MsgType t, const json& e, BucketStyle* s) {

@@ -1,0 +1,410 @@
+// Failing servers on 127.0.0.1, one fault each, fetched as a NAVAREA the
+// way the plug-in fetches it: the cached text and its metadata stay as they
+// were, the failure line names the fault, the attempts stay within the
+// retry limit and every wait stays within the client's own caps. Waits go
+// through the replaceable sleeper on a manual clock, so nothing sleeps here.
+// A raw socket server sends what cpp-httplib would refuse to (broken
+// framing, silence, a trickle).
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "common/clock.h"
+#include "fetch/fetch_cache.h"
+#include "fetch/fetch_control.h"
+#include "fetch/http_client.h"
+#include "fetch/navarea_fetch.h"
+#include "http_test_server.h"
+#include "parse/bulletin.h"
+#include "parse/ingest.h"
+#include "test_support.h"
+
+namespace orvane {
+namespace {
+
+// Counts requests per path; shared by both kinds of server.
+class Hits {
+ public:
+  void Add(const std::string& path) {
+    std::lock_guard<std::mutex> lock(m_);
+    ++by_path_[path];
+  }
+  std::map<std::string, int> Get() {
+    std::lock_guard<std::mutex> lock(m_);
+    return by_path_;
+  }
+
+ private:
+  std::mutex m_;
+  std::map<std::string, int> by_path_;
+};
+
+bool SendAll(int fd, const std::string& s) {
+  size_t done = 0;
+  while (done < s.size()) {
+    const ssize_t n = ::send(fd, s.data() + done, s.size() - done, MSG_NOSIGNAL);
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// Waits up to ms for the peer to close (or the server to stop); true when it closed.
+bool PeerClosed(int fd, int ms, const std::atomic<bool>& stop) {
+  for (int waited = 0; waited < ms && !stop; waited += 20) {
+    pollfd p{fd, POLLIN, 0};
+    if (::poll(&p, 1, 20) > 0) {
+      char b[512];
+      if (::recv(fd, b, sizeof b, 0) <= 0) return true;
+    }
+  }
+  return false;
+}
+
+// A listening socket whose every connection is answered by a handler that
+// writes whatever bytes it likes.
+class RawServer {
+ public:
+  using Handler = std::function<void(int fd, const std::atomic<bool>& stop)>;
+  RawServer(Hits* hits, Handler handler) : hits_(hits), handler_(std::move(handler)) {
+    listen_fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    EXPECT_EQ(::bind(listen_fd_, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    socklen_t len = sizeof a;
+    ::getsockname(listen_fd_, reinterpret_cast<sockaddr*>(&a), &len);
+    port_ = ntohs(a.sin_port);
+    ::listen(listen_fd_, 16);
+    accept_thread_ = std::thread([this] { AcceptLoop(); });
+  }
+  ~RawServer() {
+    stop_ = true;
+    ::shutdown(listen_fd_, SHUT_RDWR);
+    accept_thread_.join();
+    for (std::thread& t : workers_) t.join();
+    ::close(listen_fd_);
+  }
+  std::string base() const { return "http://127.0.0.1:" + std::to_string(port_); }
+
+ private:
+  void AcceptLoop() {
+    while (!stop_) {
+      pollfd p{listen_fd_, POLLIN, 0};
+      if (::poll(&p, 1, 50) <= 0) continue;
+      const int fd = ::accept(listen_fd_, nullptr, nullptr);
+      if (fd < 0) continue;
+      workers_.emplace_back([this, fd] {
+        std::string req;
+        char b[4096];
+        while (req.find("\r\n\r\n") == std::string::npos) {
+          const ssize_t n = ::recv(fd, b, sizeof b, 0);
+          if (n <= 0) break;
+          req.append(b, static_cast<size_t>(n));
+        }
+        const size_t sp = req.find(' ');
+        hits_->Add(sp == std::string::npos ? "?" : req.substr(sp + 1, req.find(' ', sp + 1) - sp - 1));
+        handler_(fd, stop_);
+        ::close(fd);
+      });
+    }
+  }
+  Hits* hits_;
+  Handler handler_;
+  int listen_fd_ = -1;
+  int port_ = 0;
+  std::atomic<bool> stop_{false};
+  std::thread accept_thread_;
+  std::vector<std::thread> workers_;
+};
+
+// One fault: how the server misbehaves and what the failure must say.
+struct Fault {
+  const char* name;
+  RawServer::Handler raw;                                     // raw socket server, or
+  std::function<void(httplib::Server&, Hits*)> scripted;     // cpp-httplib server
+  std::string expect_error;                                  // in the failure line
+  int max_attempts_per_page;                                 // 1 when the failure is final
+  std::vector<int64_t> expect_sleeps_per_page;               // retry waits of one page
+  int timeout_ms = 5000;
+  bool cache_used = true;  // false: the fetch itself succeeds (304 stands for the cache)
+};
+
+constexpr const char* kCachedText = "NAVAREA III 0123/26\nAEGEAN SEA.\nWRECK IN 36-12.0N 028-30.0E.\nNNNN\n";
+constexpr int64_t kRetryAfterCapMs = 120000;
+
+std::string Response(const std::string& status, const std::string& headers, const std::string& body) {
+  return "HTTP/1.1 " + status + "\r\n" + headers + "Connection: close\r\n\r\n" + body;
+}
+
+void Scripted503(httplib::Server& svr, Hits* hits, int status, const std::string& retry_after) {
+  svr.Get(R"(/.*)", [=](const httplib::Request& req, httplib::Response& res) {
+    hits->Add(req.path);
+    res.status = status;
+    res.set_header("Retry-After", retry_after);
+    res.set_content("<html><body>busy</body></html>", "text/html");
+  });
+}
+
+std::vector<Fault> Faults() {
+  const std::string big(kMaxBodyBytes + 1024, 'x');
+  std::vector<Fault> f;
+  f.push_back({"304 with a stray body",
+               [](int fd, const auto&) {
+                 SendAll(fd, Response("304 Not Modified", "ETag: \"v1\"\r\nContent-Length: 25\r\n",
+                                      "<html>stray body</html>\r\n"));
+               },
+               nullptr, "", 1, {}, 5000, false});
+  f.push_back({"503 Retry-After 5 s", nullptr,
+               [](httplib::Server& s, Hits* h) { Scripted503(s, h, 503, "5"); }, "HTTP status 503", 3,
+               {5000, 5000}});
+  f.push_back({"429 Retry-After as HTTP date", nullptr,
+               [](httplib::Server& s, Hits* h) { Scripted503(s, h, 429, "Wed, 21 Oct 2099 07:28:00 GMT"); },
+               "HTTP status 429", 3, {1000, 2000}});
+  f.push_back({"503 Retry-After garbage", nullptr,
+               [](httplib::Server& s, Hits* h) { Scripted503(s, h, 503, "soon, maybe"); }, "HTTP status 503", 3,
+               {1000, 2000}});
+  f.push_back({"429 Retry-After above the cap", nullptr,
+               [](httplib::Server& s, Hits* h) { Scripted503(s, h, 429, "86400"); }, "HTTP status 429", 3,
+               {kRetryAfterCapMs, kRetryAfterCapMs}});
+  f.push_back({"truncated chunked body",
+               [](int fd, const auto&) {
+                 SendAll(fd, Response("200 OK", "Content-Type: text/html\r\nTransfer-Encoding: chunked\r\n",
+                                      "40\r\nNAVAREA III 0999/26 PARTIAL"));
+               },
+               nullptr, "WinHttpSend/Receive failed (transient 12030)", 3, {1000, 2000}});
+  f.push_back({"bad chunk size",
+               [](int fd, const auto&) {
+                 SendAll(fd, Response("200 OK", "Content-Type: text/html\r\nTransfer-Encoding: chunked\r\n",
+                                      "zz\r\nNAVAREA III\r\n0\r\n\r\n"));
+               },
+               nullptr, "WinHttpSend/Receive failed (transient 12030)", 3, {1000, 2000}});
+  f.push_back({"Content-Length longer than the body, then a reset",
+               [](int fd, const auto&) {
+                 SendAll(fd, Response("200 OK", "Content-Type: text/html\r\nContent-Length: 5000\r\n",
+                                      "<p>NAVAREA III 0999/26 36-12N 028-30E cut here"));
+                 linger l{1, 0};  // close with a reset, not a clean end
+                 ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &l, sizeof l);
+               },
+               nullptr, "WinHttpSend/Receive failed (transient 12030)", 3, {1000, 2000}});
+  f.push_back({"silent server", [](int fd, const std::atomic<bool>& stop) { PeerClosed(fd, 10000, stop); },
+               nullptr, "WinHttpSend/Receive failed (transient 12002)", 3, {1000, 2000}, 300});
+  f.push_back({"1 byte/s trickle",
+               [](int fd, const std::atomic<bool>& stop) {
+                 if (!SendAll(fd, Response("200 OK", "Content-Type: text/html\r\nContent-Length: 100000\r\n", "")))
+                   return;
+                 while (!stop && SendAll(fd, "<"))
+                   if (PeerClosed(fd, 1000, stop)) return;
+               },
+               nullptr, "WinHttpSend/Receive failed (transient 12002)", 3, {1000, 2000}, 300});
+  f.push_back({"redirect loop", nullptr,
+               [](httplib::Server& svr, Hits* h) {
+                 svr.Get(R"(/.*)", [h](const httplib::Request& req, httplib::Response& res) {
+                   h->Add(req.path);
+                   res.set_redirect(req.path + "x");
+                 });
+               },
+               "WinHttpSend/Receive failed", 1, {}});
+  f.push_back({"redirect to file://", nullptr,
+               [](httplib::Server& svr, Hits* h) {
+                 svr.Get(R"(/.*)", [h](const httplib::Request& req, httplib::Response& res) {
+                   h->Add(req.path);
+                   res.set_redirect("file:///etc/passwd");
+                 });
+               },
+               "WinHttpSend/Receive failed", 1, {}});
+  f.push_back({"body over the cap, known length", nullptr,
+               [big](httplib::Server& svr, Hits* h) {
+                 svr.Get(R"(/.*)", [h, big](const httplib::Request& req, httplib::Response& res) {
+                   h->Add(req.path);
+                   res.set_content(big, "text/html");
+                 });
+               },
+               "body too large", 1, {}});
+  f.push_back({"body over the cap, chunked", nullptr,
+               [](httplib::Server& svr, Hits* h) {
+                 svr.Get(R"(/.*)", [h](const httplib::Request& req, httplib::Response& res) {
+                   h->Add(req.path);
+                   res.set_chunked_content_provider("text/html", [](size_t offset, httplib::DataSink& sink) {
+                     static const std::string block(1 << 20, 'y');
+                     if (offset > kMaxBodyBytes + (4u << 20)) {
+                       sink.done();
+                       return true;
+                     }
+                     return sink.write(block.data(), block.size());
+                   });
+                 });
+               },
+               "body too large", 1, {}});
+  f.push_back({"gzip body inflating over the cap", nullptr,
+               [](httplib::Server& svr, Hits* h) {
+                 svr.Get(R"(/.*)", [h](const httplib::Request& req, httplib::Response& res) {
+                   h->Add(req.path);
+                   res.set_header("Content-Encoding", "gzip");
+                   res.set_content(test::ReadFile(ORVANE_TEST_DATA_DIR "/gzip_bomb_40mb.gz"), "text/html");
+                 });
+               },
+               "no warning text on any page", 1, {}});
+  f.push_back({"200 that is really an error page", nullptr,
+               [](httplib::Server& svr, Hits* h) {
+                 svr.Get(R"(/.*)", [h](const httplib::Request& req, httplib::Response& res) {
+                   h->Add(req.path);
+                   res.set_content("<html><head><title>Error</title></head><body><h1>Service temporarily "
+                                   "unavailable</h1><p>Please try again later.</p></body></html>",
+                                   "text/html");
+                 });
+               },
+               "no warning text on any page", 1, {}});
+  return f;
+}
+
+std::map<std::string, std::string> CacheFiles() {
+  std::map<std::string, std::string> files;
+  for (const auto& e : std::filesystem::directory_iterator(CacheDir())) {
+    const std::string name = e.path().filename().string();
+    if (e.is_regular_file() && name.find(".log") == std::string::npos) files[name] = test::ReadFile(e.path().string());
+  }
+  return files;
+}
+
+class FaultInjection : public testing::Test {
+ protected:
+  void SetUp() override {
+    SetClock(&clock_);
+    ResetRequestState();
+    SetFetchCancel(false);
+    SetFetchShutdown(false);
+    SetIncludeArchive(false);
+    SetFetchSleeper([this](int64_t ms) {
+      std::lock_guard<std::mutex> lock(m_);
+      sleeps_.push_back(ms);
+      clock_.Advance(ms);
+      return true;
+    });
+  }
+  void TearDown() override {
+    SetFetchSleeper(nullptr);
+    SetIncludeArchive(true);
+    SetNavareaFetchTimeoutMs(kHttpTimeoutMs);
+    SetClock(nullptr);
+  }
+  ManualClock clock_;
+  std::mutex m_;
+  std::vector<int64_t> sleeps_;
+};
+
+TEST_F(FaultInjection, EveryFaultKeepsTheCacheAndNamesItself) {
+  std::string table = "\nfault | status line | failure | requests | cache\n";
+  for (const Fault& fault : Faults()) {
+    SCOPED_TRACE(fault.name);
+    test::TempDataRoot root;
+    ResetRequestState();
+    sleeps_.clear();
+    SetNavareaFetchTimeoutMs(fault.timeout_ms);
+    // The last good text, with the validators the server gave it.
+    ASSERT_TRUE(StoreNavareaText(3, kCachedText, "http://127.0.0.1/navarea/3/messages/", 200, "\"v1\"", ""));
+    const auto before = CacheFiles();
+
+    Hits hits;
+    NavareasFetchResult r;
+    if (fault.raw) {
+      RawServer s(&hits, fault.raw);
+      r = FetchNavareas({3}, s.base());
+    } else {
+      test::TestServer s([&](httplib::Server& svr) { fault.scripted(svr, &hits); });
+      r = FetchNavareas({3}, s.base());
+    }
+
+    // The cache on disk is exactly as before: the text, its metadata, nothing new.
+    EXPECT_EQ(CacheFiles(), before);
+    const size_t marker = r.text.find("<!-- navarea 3 failed: ");
+    std::string failure;
+    if (marker != std::string::npos) failure = r.text.substr(marker + 23, r.text.find(" -->", marker) - marker - 23);
+    EXPECT_TRUE(r.ok);  // the cached text stands in
+    if (fault.cache_used) {
+      EXPECT_EQ(r.status, "ok=0 fail=1 cache=1 of 1");
+      EXPECT_NE(failure.find(fault.expect_error), std::string::npos) << failure;
+      EXPECT_NE(r.text.find("===== NAVAREA 3 (cache) =====\n" + std::string(kCachedText)), std::string::npos);
+      EXPECT_NE(test::ReadFile(CachePath("fetch_errors.log")).find("err=" + failure), std::string::npos);
+    } else {
+      EXPECT_EQ(r.status, "ok=1 fail=0 cache=0 of 1");
+      EXPECT_NE(r.text.find("===== NAVAREA 3 =====\n" + std::string(kCachedText)), std::string::npos);
+      EXPECT_EQ(r.text.find("stray"), std::string::npos);
+    }
+
+    // Attempts: the list page and, when it gave nothing, the overview page,
+    // each within its own retry limit.
+    const auto per_path = hits.Get();
+    int total = 0;
+    for (const auto& [path, n] : per_path) {
+      EXPECT_LE(n, fault.max_attempts_per_page) << path;
+      total += n;
+    }
+    EXPECT_GE(total, 1);
+    // A redirect chain is at most six requests (five redirects) per page.
+    const bool redirects = std::string(fault.name).rfind("redirect", 0) == 0;
+    EXPECT_LE(total, 2 * (redirects ? 6 : fault.max_attempts_per_page));
+    // Waits: exactly the retry schedule for each page, never above the cap.
+    std::vector<int64_t> want;
+    const size_t pages = fault.max_attempts_per_page > 1 && fault.max_attempts_per_page <= 3 ? per_path.size() : 0;
+    for (size_t p = 0; p < pages; ++p)
+      for (int64_t ms : fault.expect_sleeps_per_page) want.push_back(ms);
+    std::vector<int64_t> retry_sleeps;
+    for (int64_t ms : sleeps_)
+      if (ms != kMinRequestGapMs) retry_sleeps.push_back(ms);
+    if (!fault.expect_sleeps_per_page.empty()) EXPECT_EQ(retry_sleeps, want);
+    for (int64_t ms : sleeps_) EXPECT_LE(ms, kRetryAfterCapMs);
+
+    // Merged into a store holding the cached warning, the result keeps it.
+    const MessageStore previous = ParseBulletin(kCachedText);
+    ASSERT_FALSE(previous.empty());
+    const MergeResult merged = MergeFetchResult(previous, r.text, 3);
+    // The fetch layer's failure comments become messages of their own,
+    // listed without geometry; the warning itself is the one kept.
+    size_t kept = 0;
+    for (const MsiMessage& m : merged.store) {
+      if (m.id == previous.front().id) {
+        ++kept;
+        EXPECT_EQ(m.geoms.size(), previous.front().geoms.size());
+      } else {
+        EXPECT_TRUE(m.geoms.empty()) << m.raw_text;
+        EXPECT_EQ(m.raw_text.rfind("<!--", 0), 0u) << m.raw_text;
+      }
+    }
+    EXPECT_EQ(kept, 1u);
+
+    char line[640];
+    std::snprintf(line, sizeof line, "%s | %s | %s | %d | unchanged\n", fault.name, r.status.c_str(),
+                  failure.empty() ? "-" : failure.c_str(), total);
+    table += line;
+  }
+  std::printf("%s", table.c_str());
+}
+
+// A failed fetch without a cached text: the status is the fault itself and
+// nothing is written to the cache.
+TEST_F(FaultInjection, WithoutCacheTheStatusIsTheFault) {
+  test::TempDataRoot root;
+  Hits hits;
+  test::TestServer s([&](httplib::Server& svr) { Scripted503(svr, &hits, 503, "1"); });
+  const NavareasFetchResult r = FetchNavareas({3}, s.base());
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.status, "HTTP status 503 (" + NavareaOverviewUrl(s.base(), 3) + ")");
+  std::string text;
+  EXPECT_FALSE(ReadNavareaCache(3, &text));
+}
+
+}  // namespace
+}  // namespace orvane
