@@ -436,18 +436,21 @@ TEST(TextConversion, InvalidBytesAreReplacedNotDropped) {
   EXPECT_EQ(ToWx(""), "");
 }
 
-TEST_F(DialogTest, ResultBoxesOnlyWhenThereIsSomethingToSay) {
+TEST_F(DialogTest, ParcelAndReportButtonsReportInABox) {
   NtDialog* dlg = Init();
-  int shown = 0;
+  std::string exported, hint, report;
   wxTEST_DIALOG(
       {
-        shown += !RunExportParcel(dlg, plugin_.get()).empty();
-        shown += !RunCorridorHint(dlg, plugin_.get()).empty();
-        shown += !RunWriteReport(dlg, plugin_.get(), false).empty();
+        exported = RunExportParcel(dlg, plugin_.get());
+        hint = RunCorridorHint(dlg, plugin_.get());
+        report = RunWriteReport(dlg, plugin_.get(), false);
       },
-      wxExpectModal<wxMessageDialog>(wxID_OK).Optional(), wxExpectModal<wxMessageDialog>(wxID_OK).Optional(),
-      wxExpectModal<wxMessageDialog>(wxID_OK).Optional());
-  EXPECT_EQ(shown, 0);  // the actions have nothing to report yet: nothing opens
+      wxExpectModal<wxMessageDialog>(wxID_OK), wxExpectModal<wxMessageDialog>(wxID_OK),
+      wxExpectModal<wxMessageDialog>(wxID_OK));
+  // Without an active route the parcel is written empty, and the hint says how to get one.
+  EXPECT_EQ(exported.rfind("Parcel OK \xE2\x80\x94 0 msgs \xE2\x86\x92 ", 0), 0u) << exported;
+  EXPECT_EQ(hint.rfind("No active route", 0), 0u) << hint;
+  EXPECT_EQ(report.rfind("Report saved: ", 0), 0u) << report;
   wxTEST_DIALOG(EXPECT_EQ(ShowResultBox(dlg, "Parcel written", "Orvane parcel"), "Parcel written"),
                 wxExpectModal<wxMessageDialog>(wxID_OK));
   // A cancelled file dialog imports nothing.
