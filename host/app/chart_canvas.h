@@ -20,7 +20,12 @@ class ChartCanvas : public wxPanel {
 
   void set_plugin(opencpn_plugin_118* p) { plugin_ = p; }
   void set_coastline(std::vector<Polyline> coast) { coast_ = std::move(coast); }
-  void set_route(const HostRoute* route) { route_ = route; Refresh(false); }
+  // The canvas keeps its own copy: the host replaces or drops its route while
+  // a paint may still be pending.
+  void set_route(const HostRoute* route) {
+    route_ = route ? std::optional<HostRoute>(*route) : std::nullopt;
+    Refresh(false);
+  }
   void set_own_ship(double lat, double lon) { own_ = std::make_pair(lat, lon); Refresh(false); }
   void CentreOn(double lat, double lon);
   void SetScalePpm(double ppm);
@@ -42,7 +47,7 @@ class ChartCanvas : public wxPanel {
 
   opencpn_plugin_118* plugin_ = nullptr;
   std::vector<Polyline> coast_;
-  const HostRoute* route_ = nullptr;
+  std::optional<HostRoute> route_;
   std::optional<std::pair<double, double>> own_;
   double clat_ = 40.0, clon_ = 20.0;
   double ppm_ = 0.00025;
