@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts orvane-host with the plug-in on its built-in sample data. Without a
-# display it runs on a virtual one for a few seconds and closes cleanly.
+# display it runs on a virtual one for a few seconds, photographs the chart
+# with the message window open, prints the plug-in's status line and closes.
 set -euo pipefail
 dir=${1:-build/run}
 host="$dir/host/app/orvane-host"
@@ -9,7 +10,7 @@ if [[ -n "${DISPLAY:-}" ]]; then
   exec "$host" --plugin "$plugin" "${@:2}"
 fi
 shot="$(cd "$dir" && pwd)/orvane-host.png"
-echo "No display: running orvane-host on a virtual display for 6 seconds, message window open."
-xvfb-run -a -s "-screen 0 1280x1024x24" "$host" --plugin "$plugin" --open-window --quit-after 6 \
-  --screenshot "$shot" "${@:2}"
-echo "orvane-host closed cleanly; the screenshot of the chart is $shot"
+echo "No display: running orvane-host on a virtual display for 8 seconds, message window open."
+xvfb-run -a -s "-screen 0 1920x1080x24 +extension GLX" "$host" --plugin "$plugin" --open-window --quit-after 8 \
+  --center 41,16 --scale 14000000 --screenshot-screen "$shot" "${@:2}"
+echo "orvane-host closed cleanly; the screenshot of the chart and the message window is $shot"

@@ -2,62 +2,89 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <vector>
 
+#include <GL/gl.h>
 #include <wx/dcbuffer.h>
+#include <wx/dcmemory.h>
+#include <wx/glcanvas.h>
+#include <wx/image.h>
+#include <wx/panel.h>
 
 #include "orvane_host/mercator.h"
 
 namespace orvane::host {
 
-ChartCanvas::ChartCanvas(wxWindow* parent) : wxPanel(parent, wxID_ANY) {
-  SetBackgroundStyle(wxBG_STYLE_PAINT);
-  Bind(wxEVT_PAINT, &ChartCanvas::OnPaint, this);
-  Bind(wxEVT_SIZE, &ChartCanvas::OnSize, this);
-  for (auto type : {wxEVT_MOTION, wxEVT_LEFT_DOWN, wxEVT_LEFT_UP, wxEVT_LEFT_DCLICK, wxEVT_RIGHT_DOWN,
-                    wxEVT_RIGHT_UP, wxEVT_MOUSEWHEEL})
-    Bind(type, &ChartCanvas::OnMouse, this);
+namespace {
+constexpr double kMinPpm = 2e-6, kMaxPpm = 2.0;
+const wxColour kSea(200, 222, 238);
+
+// "40°N", "0°", "20°W": the degree sign given as UTF-8, not left to the locale.
+wxString DegreeLabel(int deg, const char* positive, const char* negative) {
+  return wxString::Format("%d", std::abs(deg)) + wxString::FromUTF8("\xC2\xB0") +
+         (deg > 0 ? positive : deg < 0 ? negative : "");
+}
+}  // namespace
+
+double PpmForChartScale(double n) { return 1.0 / (std::max(n, 1.0) * 0.00028); }
+
+void ChartCanvas::Refresh() {
+  if (wxWindow* w = window()) w->Refresh(false);
 }
 
 void ChartCanvas::CentreOn(double lat, double lon) {
   clat_ = std::clamp(lat, -80.0, 80.0);
-  clon_ = lon;
-  Refresh(false);
+  clon_ = std::remainder(lon, 360.0);
+  Refresh();
 }
 
 void ChartCanvas::SetScalePpm(double ppm) {
-  ppm_ = std::clamp(ppm, 2e-6, 2.0);
-  Refresh(false);
+  ppm_ = std::clamp(ppm, kMinPpm, kMaxPpm);
+  Refresh();
 }
 
 PlugIn_ViewPort ChartCanvas::ViewPort() const {
-  const wxSize s = GetClientSize();
+  const wxSize s = const_cast<ChartCanvas*>(this)->window()->GetClientSize();
   return MakeViewPort(clat_, clon_, ppm_, std::max(1, s.x), std::max(1, s.y));
 }
 
-void ChartCanvas::OnPaint(wxPaintEvent&) {
-  wxAutoBufferedPaintDC dc(this);
-  Render(dc);
+void ChartCanvas::NoteFullPaint() {
+  if (full_paint_seen_ || !plugin_) return;
+  full_paint_seen_ = true;
+  if (on_first_full_paint) window()->CallAfter([this] { if (on_first_full_paint) on_first_full_paint(); });
 }
 
-void ChartCanvas::Render(wxDC& dc) {
-  dc.SetBackground(wxBrush(wxColour(200, 222, 238)));
+void ChartCanvas::DrawBase(wxDC& dc, const PlugIn_ViewPort& vp) {
+  dc.SetBackground(wxBrush(kSea));
   dc.Clear();
-  PlugIn_ViewPort vp = ViewPort();
   DrawGraticule(dc, vp);
   DrawCoast(dc, vp);
   DrawRoute(dc, vp);
-  if (plugin_) plugin_->RenderOverlayMultiCanvas(dc, &vp, 0, 0);
-  DrawOwnShip(dc, vp);
 }
 
+// Lines every 1, 5, 10 or 20 degrees with their labels along the top and
+// left edges, so the chart has its bearings without a base map.
 void ChartCanvas::DrawGraticule(wxDC& dc, const PlugIn_ViewPort& vp) {
   dc.SetPen(wxPen(wxColour(160, 180, 200), 1));
+  dc.SetFont(*wxSMALL_FONT);
+  dc.SetTextForeground(wxColour(70, 90, 110));
   const double span = vp.lon_max - vp.lon_min;
   const int step = span > 120 ? 20 : span > 40 ? 10 : span > 10 ? 5 : 1;
-  for (int lat = -80; lat <= 80; lat += step)
-    dc.DrawLine(LatLonToPixel(vp, lat, vp.lon_min), LatLonToPixel(vp, lat, vp.lon_max));
-  for (int lon = -180; lon <= 180; lon += step)
-    dc.DrawLine(LatLonToPixel(vp, vp.lat_min, lon), LatLonToPixel(vp, vp.lat_max, lon));
+  for (int lat = -80; lat <= 80; lat += step) {
+    const wxPoint a = LatLonToPixel(vp, lat, vp.lon_min), b = LatLonToPixel(vp, lat, vp.lon_max);
+    dc.DrawLine(a, b);
+    if (a.y > 12 && a.y < vp.pix_height - 4)
+      dc.DrawText(DegreeLabel(lat, "N", "S"), 3, a.y - 13);
+  }
+  const int first = static_cast<int>(std::floor(vp.lon_min / step)) * step;
+  for (int lon = first; lon <= vp.lon_max + step; lon += step) {
+    const wxPoint a = LatLonToPixel(vp, vp.lat_max, lon), b = LatLonToPixel(vp, vp.lat_min, lon);
+    dc.DrawLine(a, b);
+    const int shown = static_cast<int>(std::lround(std::remainder(lon, 360.0)));
+    if (a.x > 40 && a.x < vp.pix_width - 30)
+      dc.DrawText(DegreeLabel(shown, "E", "W"), a.x + 3, 2);
+  }
 }
 
 void ChartCanvas::DrawCoast(wxDC& dc, const PlugIn_ViewPort& vp) {
@@ -77,6 +104,7 @@ void ChartCanvas::DrawCoast(wxDC& dc, const PlugIn_ViewPort& vp) {
   }
 }
 
+
 void ChartCanvas::DrawRoute(wxDC& dc, const PlugIn_ViewPort& vp) {
   if (!route_ || route_->points.empty()) return;
   std::vector<wxPoint> pts;
@@ -89,8 +117,9 @@ void ChartCanvas::DrawRoute(wxDC& dc, const PlugIn_ViewPort& vp) {
 }
 
 void ChartCanvas::DrawOwnShip(wxDC& dc, const PlugIn_ViewPort& vp) {
-  if (!own_) return;
-  const wxPoint c = LatLonToPixel(vp, own_->first, own_->second);
+  const std::optional<wxPoint> pixel = OwnShipPixel(vp);
+  if (!pixel) return;
+  const wxPoint c = *pixel;
   const wxPoint hull[] = {{c.x, c.y - 12}, {c.x + 7, c.y + 9}, {c.x - 7, c.y + 9}};
   dc.SetPen(wxPen(*wxBLACK, 2));
   dc.SetBrush(wxBrush(wxColour(255, 255, 0)));
@@ -98,7 +127,19 @@ void ChartCanvas::DrawOwnShip(wxDC& dc, const PlugIn_ViewPort& vp) {
   dc.DrawCircle(c, 2);
 }
 
-void ChartCanvas::OnMouse(wxMouseEvent& e) {
+void ChartCanvas::ZoomAbout(const wxPoint& p, double factor) {
+  // The point under the cursor stays put.
+  const PlugIn_ViewPort vp = ViewPort();
+  double lat, lon, lat2, lon2;
+  PixelToLatLon(vp, p, &lat, &lon);
+  const double ppm = std::clamp(ppm_ * factor, kMinPpm, kMaxPpm);
+  PixelToLatLon(MakeViewPort(clat_, clon_, ppm, vp.pix_width, vp.pix_height), p, &lat2, &lon2);
+  ppm_ = ppm;
+  CentreOn(clat_ + (lat - lat2), clon_ + (lon - lon2));
+  if (on_status) on_status(lat, lon, ViewPort().chart_scale);
+}
+
+void ChartCanvas::HandleMouse(wxMouseEvent& e) {
   const PlugIn_ViewPort vp = ViewPort();
   double lat, lon;
   PixelToLatLon(vp, e.GetPosition(), &lat, &lon);
@@ -109,23 +150,17 @@ void ChartCanvas::OnMouse(wxMouseEvent& e) {
   if (on_status) on_status(lat, lon, vp.chart_scale);
 
   if (e.GetEventType() == wxEVT_MOUSEWHEEL) {
-    // Zoom about the cursor: the point under it stays put.
-    const double f = e.GetWheelRotation() > 0 ? 1.25 : 0.8;
-    const double ppm = std::clamp(ppm_ * f, 2e-6, 2.0);
-    PlugIn_ViewPort after = MakeViewPort(clat_, clon_, ppm, vp.pix_width, vp.pix_height);
-    double lat2, lon2;
-    PixelToLatLon(after, e.GetPosition(), &lat2, &lon2);
-    ppm_ = ppm;
-    CentreOn(clat_ + (lat - lat2), clon_ + (lon - lon2));
+    ZoomAbout(e.GetPosition(), e.GetWheelRotation() > 0 ? 1.25 : 0.8);
     return;
   }
   if (e.LeftDown()) {
+    window()->SetFocus();
     dragging_ = true;
     drag_from_ = e.GetPosition();
-    if (!HasCapture()) CaptureMouse();
+    if (!window()->HasCapture()) window()->CaptureMouse();
   } else if (e.LeftUp()) {
     dragging_ = false;
-    if (HasCapture()) ReleaseMouse();
+    if (window()->HasCapture()) window()->ReleaseMouse();
   } else if (e.Dragging() && dragging_) {
     const wxPoint centre(vp.pix_width / 2 - (e.GetPosition().x - drag_from_.x),
                          vp.pix_height / 2 - (e.GetPosition().y - drag_from_.y));
@@ -135,6 +170,171 @@ void ChartCanvas::OnMouse(wxMouseEvent& e) {
     CentreOn(nlat, nlon);
   }
   e.Skip();
+}
+
+// Arrows pan by a quarter of the view, + and - zoom about the centre.
+void ChartCanvas::HandleKey(wxKeyEvent& e) {
+  const PlugIn_ViewPort vp = ViewPort();
+  wxPoint centre(vp.pix_width / 2, vp.pix_height / 2);
+  switch (e.GetKeyCode()) {
+    case WXK_LEFT: centre.x -= vp.pix_width / 4; break;
+    case WXK_RIGHT: centre.x += vp.pix_width / 4; break;
+    case WXK_UP: centre.y -= vp.pix_height / 4; break;
+    case WXK_DOWN: centre.y += vp.pix_height / 4; break;
+    case '+': case '=': case WXK_NUMPAD_ADD: ZoomAbout(centre, 1.5); return;
+    case '-': case WXK_NUMPAD_SUBTRACT: ZoomAbout(centre, 1 / 1.5); return;
+    default: e.Skip(); return;
+  }
+  double lat, lon;
+  PixelToLatLon(vp, centre, &lat, &lon);
+  CentreOn(lat, lon);
+}
+
+namespace {
+
+// The device-context canvas: everything drawn with one buffered paint DC.
+class DcCanvas : public wxPanel, public ChartCanvas {
+ public:
+  explicit DcCanvas(wxWindow* parent) : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxWANTS_CHARS) {
+    SetBackgroundStyle(wxBG_STYLE_PAINT);
+    Bind(wxEVT_PAINT, &DcCanvas::OnPaint, this);
+    Bind(wxEVT_SIZE, [this](wxSizeEvent& e) { ChartCanvas::Refresh(); e.Skip(); });
+    Bind(wxEVT_KEY_DOWN, &DcCanvas::HandleKey, this);
+    for (auto type : {wxEVT_MOTION, wxEVT_LEFT_DOWN, wxEVT_LEFT_UP, wxEVT_LEFT_DCLICK, wxEVT_RIGHT_DOWN,
+                      wxEVT_RIGHT_UP, wxEVT_MOUSEWHEEL})
+      Bind(type, &DcCanvas::HandleMouse, this);
+  }
+  wxWindow* window() override { return this; }
+  bool is_opengl() const override { return false; }
+
+  bool SaveCanvasPng(const wxString& path) override {
+    const PlugIn_ViewPort vp = ViewPort();
+    wxBitmap bmp(vp.pix_width, vp.pix_height, 24);
+    {
+      wxMemoryDC mem(bmp);
+      Render(mem, vp);
+    }
+    return bmp.SaveFile(path, wxBITMAP_TYPE_PNG);
+  }
+
+ private:
+  void OnPaint(wxPaintEvent&) {
+    wxAutoBufferedPaintDC dc(this);
+    Render(dc, ViewPort());
+    NoteFullPaint();
+  }
+  void Render(wxDC& dc, PlugIn_ViewPort vp) {
+    DrawBase(dc, vp);
+    if (plugin_)
+      for (int layer : kLayers) plugin_->RenderOverlayMultiCanvas(dc, &vp, 0, layer);
+    DrawOwnShip(dc, vp);
+  }
+};
+
+// The OpenGL canvas: the base map is drawn with a memory DC and put down as
+// pixels, then the plug-in draws with OpenGL in a pixel projection (origin
+// top left), as a chart plotter's GL canvas offers it.
+class GlCanvas : public wxGLCanvas, public ChartCanvas {
+ public:
+  GlCanvas(wxWindow* parent, const wxGLAttributes& attrs)
+      : wxGLCanvas(parent, attrs, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxWANTS_CHARS) {
+    SetBackgroundStyle(wxBG_STYLE_PAINT);
+    Bind(wxEVT_PAINT, &GlCanvas::OnPaint, this);
+    Bind(wxEVT_SIZE, [this](wxSizeEvent& e) { ChartCanvas::Refresh(); e.Skip(); });
+    Bind(wxEVT_KEY_DOWN, &GlCanvas::HandleKey, this);
+    for (auto type : {wxEVT_MOTION, wxEVT_LEFT_DOWN, wxEVT_LEFT_UP, wxEVT_LEFT_DCLICK, wxEVT_RIGHT_DOWN,
+                      wxEVT_RIGHT_UP, wxEVT_MOUSEWHEEL})
+      Bind(type, &GlCanvas::HandleMouse, this);
+  }
+  ~GlCanvas() override { delete context_; }
+  wxWindow* window() override { return this; }
+  bool is_opengl() const override { return true; }
+
+  bool SaveCanvasPng(const wxString& path) override {
+    if (!IsShownOnScreen() || !MakeCurrent()) return false;
+    const PlugIn_ViewPort vp = ViewPort();
+    Render(vp);
+    glFinish();
+    wxImage img(vp.pix_width, vp.pix_height);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, vp.pix_width, vp.pix_height, GL_RGB, GL_UNSIGNED_BYTE, img.GetData());
+    return img.Mirror(false).SaveFile(path, wxBITMAP_TYPE_PNG);  // GL rows run bottom up
+  }
+
+ private:
+  bool MakeCurrent() {
+    if (!context_) context_ = new wxGLContext(this);
+    return context_->IsOK() && SetCurrent(*context_);
+  }
+
+  void OnPaint(wxPaintEvent&) {
+    wxPaintDC paint(this);  // GTK wants the paint acknowledged
+    if (!MakeCurrent()) return;
+    Render(ViewPort());
+    SwapBuffers();
+    NoteFullPaint();
+  }
+
+  void Render(PlugIn_ViewPort vp) {
+    const int w = vp.pix_width, h = vp.pix_height;
+    wxBitmap base(w, h, 24);
+    {
+      wxMemoryDC mem(base);
+      DrawBase(mem, vp);
+    }
+    wxImage img = base.ConvertToImage();
+    glViewport(0, 0, w, h);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, w, h, 0, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_DEPTH_TEST);
+    glClearColor(kSea.Red() / 255.f, kSea.Green() / 255.f, kSea.Blue() / 255.f, 1.f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glRasterPos2i(0, 0);
+    glPixelZoom(1.f, -1.f);
+    glDrawPixels(w, h, GL_RGB, GL_UNSIGNED_BYTE, img.GetData());
+    glPixelZoom(1.f, 1.f);
+    if (plugin_)
+      for (int layer : kLayers) plugin_->RenderGLOverlayMultiCanvas(context_, &vp, 0, layer);
+    DrawOwnShipGl(vp);
+  }
+
+  void DrawOwnShipGl(const PlugIn_ViewPort& vp) {
+    std::optional<wxPoint> c = OwnShipPixel(vp);
+    if (!c) return;
+    const float x = c->x, y = c->y;
+    glColor3ub(255, 255, 0);
+    glBegin(GL_TRIANGLES);
+    glVertex2f(x, y - 12);
+    glVertex2f(x + 7, y + 9);
+    glVertex2f(x - 7, y + 9);
+    glEnd();
+    glColor3ub(0, 0, 0);
+    glLineWidth(2.f);
+    glBegin(GL_LINE_LOOP);
+    glVertex2f(x, y - 12);
+    glVertex2f(x + 7, y + 9);
+    glVertex2f(x - 7, y + 9);
+    glEnd();
+  }
+
+  wxGLContext* context_ = nullptr;
+};
+
+}  // namespace
+
+ChartCanvas* ChartCanvas::Create(wxWindow* parent, bool opengl) {
+  if (opengl) {
+    wxGLAttributes attrs;
+    attrs.PlatformDefaults().RGBA().DoubleBuffer().EndList();
+    if (wxGLCanvas::IsDisplaySupported(attrs)) return new GlCanvas(parent, attrs);
+    std::fprintf(stderr, "orvane-host: this display has no OpenGL; using the device-context canvas\n");
+  }
+  return new DcCanvas(parent);
 }
 
 }  // namespace orvane::host

@@ -18,6 +18,12 @@
 #include <wx/filename.h>
 #include <wx/stdpaths.h>
 #include <wx/frame.h>
+#include <wx/image.h>
+#include <wx/listctrl.h>
+#include <wx/notebook.h>
+#include <wx/stattext.h>
+#include <wx/dialog.h>
+#include <functional>
 #include <wx/log.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
@@ -88,6 +94,7 @@ class HostApp : public wxApp {
   bool OnInit() override {
     // Like a chart plotter's own log: plug-in log lines go to a stream, not to message boxes.
     delete wxLog::SetActiveTarget(new wxLogStderr());
+    wxInitAllImageHandlers();
     wxCmdLineParser parser(argc, argv);
     parser.AddOption("", "plugin", "plug-in library to load", wxCMD_LINE_VAL_STRING);
     parser.AddOption("", "quit-after", "close cleanly after this many seconds", wxCMD_LINE_VAL_DOUBLE);
@@ -98,8 +105,18 @@ class HostApp : public wxApp {
     parser.AddOption("", "route", "load a GPX route and make it the active route", wxCMD_LINE_VAL_STRING);
     parser.AddOption("", "coastline", "coastline file (GMT multi-segment text)", wxCMD_LINE_VAL_STRING);
     parser.AddSwitch("", "open-window", "click the plug-in's tool once after start");
-    parser.AddOption("", "screenshot", "write a PNG of the screen just before closing", wxCMD_LINE_VAL_STRING);
-    parser.AddOption("", "centre", "chart centre LAT,LON", wxCMD_LINE_VAL_STRING);
+    parser.AddSwitch("", "dc", "draw with a device context instead of OpenGL");
+    parser.AddOption("", "screenshot", "write a PNG of the chart canvas after its first full paint",
+                     wxCMD_LINE_VAL_STRING);
+    parser.AddOption("", "screenshot-screen", "write a PNG of the host's and the plug-in's windows just before closing",
+                     wxCMD_LINE_VAL_STRING);
+    parser.AddOption("", "screenshot-window",
+                     "write a PNG of a plug-in window (messages, fetch, overlay, colors or detail) to FILE and close",
+                     wxCMD_LINE_VAL_STRING);
+    parser.AddOption("", "center", "chart centre LAT,LON", wxCMD_LINE_VAL_STRING);
+    parser.AddOption("", "centre", "same as --center", wxCMD_LINE_VAL_STRING);
+    parser.AddOption("", "scale", "chart scale 1:N", wxCMD_LINE_VAL_DOUBLE);
+    parser.AddParam("FILE", wxCMD_LINE_VAL_STRING, wxCMD_LINE_PARAM_OPTIONAL);
     parser.AddSwitch("h", "help", "show this help", wxCMD_LINE_OPTION_HELP);
     if (parser.Parse() != 0) return false;
 
@@ -111,13 +128,35 @@ class HostApp : public wxApp {
     parser.Found("speed", &speed_);
     if (speed_ <= 0) speed_ = 1;
     parser.Found("screenshot", &screenshot_);
-
-    BuildFrame();
-    if (!coast_path.empty()) g_host.canvas->set_coastline(ReadCoastline(coast_path.ToStdString()));
-    if (parser.Found("centre", &value)) {
-      double lat, lon;
-      if (ParseLatLon(value, &lat, &lon)) g_host.canvas->CentreOn(lat, lon);
+    parser.Found("screenshot-screen", &screenshot_screen_);
+    if (parser.Found("screenshot-window", &window_shot_)) {
+      if (parser.GetParamCount() != 1 || !WindowShotPage(window_shot_)) {
+        std::fprintf(stderr, "orvane-host: --screenshot-window wants messages, fetch, overlay, colors or detail, "
+                             "then the PNG file\n");
+        return false;
+      }
+      window_shot_file_ = parser.GetParam(0);
     }
+
+    BuildFrame(!parser.Found("dc"));
+    if (!coast_path.empty()) g_host.canvas->set_coastline(ReadCoastline(coast_path.ToStdString()));
+    if (parser.Found("center", &value) || parser.Found("centre", &value)) {
+      double lat, lon;
+      if (!ParseLatLon(value, &lat, &lon)) {
+        std::fprintf(stderr, "orvane-host: --center wants LAT,LON in degrees\n");
+        return Fail();
+      }
+      g_host.canvas->CentreOn(lat, lon);
+    }
+    double scale = 0;
+    if (parser.Found("scale", &scale)) {
+      if (!(scale >= 1)) {
+        std::fprintf(stderr, "orvane-host: --scale wants N of the chart scale 1:N\n");
+        return Fail();
+      }
+      g_host.canvas->SetScalePpm(PpmForChartScale(scale));
+    }
+    g_host.canvas->on_first_full_paint = [this] { OnFirstFullPaint(); };
     if (parser.Found("route", &value) && !LoadRoute(value)) return Fail();
 
     std::string error;
@@ -160,7 +199,14 @@ class HostApp : public wxApp {
 
     if (parser.Found("open-window")) {
       const int id = g_host.tools.empty() ? -1 : g_host.tools.begin()->first;
-      if (id >= 0) CallAfter([id] { g_host.tools[id]->OnToolbarToolCallback(id); });
+      if (id >= 0) CallAfter([this, id] {
+        g_host.tools[id]->OnToolbarToolCallback(id);
+        // The window appears a moment after the click; look for it a few times.
+        place_timer_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
+          if (PlaceMessageWindow() || ++place_tries_ > 20) place_timer_.Stop();
+        });
+        place_timer_.Start(250);
+      });
     }
     double quit_after = 0;
     if (parser.Found("quit-after", &quit_after)) {
@@ -179,7 +225,7 @@ class HostApp : public wxApp {
     return false;
   }
 
-  void BuildFrame() {
+  void BuildFrame(bool opengl) {
     frame_ = new wxFrame(nullptr, wxID_ANY, "orvane-host", wxDefaultPosition, wxSize(1180, 780));
     g_host.frame = frame_;
     auto* file = new wxMenu;
@@ -197,7 +243,7 @@ class HostApp : public wxApp {
     bar->Append(plugin, "&Plug-in");
     frame_->SetMenuBar(bar);
     g_host.toolbar = frame_->CreateToolBar(wxTB_HORIZONTAL | wxTB_FLAT);
-    g_host.canvas = new ChartCanvas(frame_);
+    g_host.canvas = ChartCanvas::Create(frame_, opengl);
     frame_->CreateStatusBar(3);
     const int widths[] = {-3, -2, -1};
     frame_->SetStatusWidths(3, widths);
@@ -281,20 +327,17 @@ class HostApp : public wxApp {
   }
 
   void Quit() {
-    if (!screenshot_.empty()) WriteScreenshot(screenshot_);
+    if (quitting_) return;
+    quitting_ = true;
+    const wxString status = PluginStatusLine();
+    if (!status.empty()) std::printf("orvane-host: plug-in %s\n", status.utf8_str().data());
+    if (!screenshot_screen_.empty()) ReportShot(GrabScreen(ShownWindowsRect(), screenshot_screen_), screenshot_screen_);
+    std::fflush(stdout);
     if (frame_) frame_->Close(true);
   }
 
-  // The whole screen, so that the plug-in's windows are in the picture too.
-  void WriteScreenshot(const wxString& path) {
-    wxScreenDC screen;
-    const wxSize size = screen.GetSize();
-    wxBitmap bmp(size.x, size.y, 24);
-    {
-      wxMemoryDC mem(bmp);
-      mem.Blit(0, 0, size.x, size.y, &screen, 0, 0);
-    }
-    if (bmp.SaveFile(path, wxBITMAP_TYPE_PNG)) {
+  void ReportShot(bool ok, const wxString& path) {
+    if (ok) {
       std::printf("orvane-host: screenshot written to %s\n", path.utf8_str().data());
     } else {
       std::fprintf(stderr, "orvane-host: cannot write the screenshot %s\n", path.utf8_str().data());
@@ -303,8 +346,158 @@ class HostApp : public wxApp {
     std::fflush(stdout);
   }
 
+  // The part of the screen the host's and the plug-in's windows cover.
+  static wxRect ShownWindowsRect() {
+    wxRect all;
+    for (wxWindow* w : wxTopLevelWindows)
+      if (w->IsShown()) all = all.IsEmpty() ? w->GetScreenRect() : all.Union(w->GetScreenRect());
+    return all.Intersect(wxRect(wxPoint(0, 0), wxGetDisplaySize()));
+  }
+
+  // A part of the screen (all of it for an empty rectangle), so that the
+  // plug-in's own windows are in the picture too.
+  static bool GrabScreen(wxRect rect, const wxString& path) {
+    wxScreenDC screen;
+    if (rect.IsEmpty()) rect = wxRect(wxPoint(0, 0), screen.GetSize());
+    wxBitmap bmp(rect.width, rect.height, 24);
+    {
+      wxMemoryDC mem(bmp);
+      mem.Blit(0, 0, rect.width, rect.height, &screen, rect.x, rect.y);
+    }
+    return bmp.SaveFile(path, wxBITMAP_TYPE_PNG);
+  }
+
+  void OnFirstFullPaint() {
+    if (!screenshot_.empty()) ReportShot(g_host.canvas->SaveCanvasPng(screenshot_), screenshot_);
+    if (!window_shot_.empty()) StartWindowShot();
+  }
+
+  // The message window's page for a --screenshot-window name; the detail
+  // view is shown over the messages page.
+  static bool WindowShotPage(const wxString& name, int* page = nullptr) {
+    static const char* const kNames[] = {"messages", "fetch", "overlay", "colors", "detail"};
+    for (int i = 0; i < 5; ++i)
+      if (name == kNames[i]) {
+        if (page) *page = i == 4 ? 0 : i;
+        return true;
+      }
+    return false;
+  }
+
+  static wxWindow* FindChild(wxWindow* w, const std::function<bool(wxWindow*)>& pred) {
+    if (pred(w)) return w;
+    for (wxWindow* c : w->GetChildren())
+      if (wxWindow* f = FindChild(c, pred)) return f;
+    return nullptr;
+  }
+
+  // The plug-in's message window: the top-level window with a notebook that
+  // is not the host's own frame.
+  wxTopLevelWindow* MessageWindow() const {
+    for (wxWindow* w : wxTopLevelWindows)
+      if (w != frame_ && w->IsShown() && FindChild(w, [](wxWindow* c) { return dynamic_cast<wxNotebook*>(c) != nullptr; }))
+        return dynamic_cast<wxTopLevelWindow*>(w);
+    return nullptr;
+  }
+
+  // The status line the plug-in shows in its message window.
+  wxString PluginStatusLine() const {
+    for (wxWindow* w : wxTopLevelWindows)
+      if (w != frame_)
+        if (wxWindow* t = FindChild(w, [](wxWindow* c) {
+              auto* s = dynamic_cast<wxStaticText*>(c);
+              return s && s->GetLabel().StartsWith("Status:");
+            }))
+          return static_cast<wxStaticText*>(t)->GetLabel();
+    return wxString();
+  }
+
+  // Puts the plug-in's window beside the chart when the screen has room, so
+  // that neither hides the other.
+  bool PlaceMessageWindow() {
+    wxTopLevelWindow* win = MessageWindow();
+    if (!win || !frame_) return false;
+    const wxRect chart = frame_->GetScreenRect();
+    if (chart.GetRight() + 1 + win->GetSize().x <= wxGetDisplaySize().x) win->Move(chart.GetRight() + 1, chart.y);
+    return true;
+  }
+
+  void StartWindowShot() {
+    if (!MessageWindow()) {
+      const int id = g_host.tools.empty() ? -1 : g_host.tools.begin()->first;
+      if (id >= 0) g_host.tools[id]->OnToolbarToolCallback(id);
+    }
+    // The window appears a moment after the click.
+    shot_timer_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { OnShotTimer(); });
+    shot_timer_.StartOnce(250);
+  }
+
+  void OnShotTimer() {
+    wxTopLevelWindow* win = MessageWindow();
+    if (!win && ++shot_tries_ < 40) {
+      shot_timer_.StartOnce(250);
+      return;
+    }
+    if (!win) {
+      std::fprintf(stderr, "orvane-host: the plug-in opened no message window\n");
+      exit_code_ = 1;
+      return Quit();
+    }
+    if (shot_stage_++ == 0) {
+      PlaceMessageWindow();
+      win->Raise();
+      int page = 0;
+      WindowShotPage(window_shot_, &page);
+      if (auto* book = dynamic_cast<wxNotebook*>(
+              FindChild(win, [](wxWindow* c) { return dynamic_cast<wxNotebook*>(c) != nullptr; })))
+        book->SetSelection(page);
+      shot_timer_.StartOnce(800);  // lets the page lay itself out and paint
+      return;
+    }
+    window_shot_ == "detail" ? ShootDetail() : ShootWindow();
+  }
+
+  void ShootWindow() {
+    wxTopLevelWindow* win = MessageWindow();
+    ReportShot(win && GrabScreen(win->GetScreenRect(), window_shot_file_), window_shot_file_);
+    Quit();
+  }
+
+  // Opens the first listed message's detail view as a double-click would;
+  // the view is modal, so it is photographed and closed from a timer.
+  void ShootDetail() {
+    wxTopLevelWindow* win = MessageWindow();
+    auto* list = win ? dynamic_cast<wxListCtrl*>(
+                           FindChild(win, [](wxWindow* c) { return dynamic_cast<wxListCtrl*>(c) != nullptr; }))
+                     : nullptr;
+    if (!list || list->GetItemCount() == 0) {
+      std::fprintf(stderr, "orvane-host: the message list is empty\n");
+      exit_code_ = 1;
+      return Quit();
+    }
+    detail_timer_.Bind(wxEVT_TIMER, [this, win](wxTimerEvent&) {
+      for (wxWindow* w : wxTopLevelWindows)
+        if (auto* d = dynamic_cast<wxDialog*>(w); d && d->IsModal()) {
+          ReportShot(GrabScreen(d->GetScreenRect(), window_shot_file_), window_shot_file_);
+          d->EndModal(wxID_OK);
+          return;
+        }
+      ReportShot(false, window_shot_file_);
+    });
+    detail_timer_.StartOnce(800);
+    list->SetItemState(0, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
+    wxListEvent activate(wxEVT_LIST_ITEM_ACTIVATED, list->GetId());
+    activate.SetEventObject(list);
+    activate.SetIndex(0);
+    list->GetEventHandler()->ProcessEvent(activate);
+    CallAfter([this] { Quit(); });
+  }
+
   void OnFrameClose(wxCloseEvent& e) {
     quit_timer_.Stop();
+    shot_timer_.Stop();
+    place_timer_.Stop();
+    detail_timer_.Stop();
     fix_timer_.Stop();
     g_host.canvas->set_plugin(nullptr);
     loader_.Stop();  // DeInit, then destroy_pi
@@ -322,7 +515,10 @@ class HostApp : public wxApp {
   size_t nmea_next_ = 0;
   bool tracking_ = false;
   double track_nm_ = 0;
-  wxString screenshot_;
+  wxString screenshot_, screenshot_screen_, window_shot_, window_shot_file_;
+  wxTimer shot_timer_, detail_timer_, place_timer_;
+  bool quitting_ = false;
+  int place_tries_ = 0, shot_tries_ = 0, shot_stage_ = 0;
   int exit_code_ = 0;
 };
 
@@ -344,7 +540,7 @@ int InsertPlugInTool(wxString label, wxBitmap* bitmap, wxBitmap* bmpRollover, wx
   return id;
 }
 
-wxWindow* GetOCPNCanvasWindow() { return g_host.canvas; }
+wxWindow* GetOCPNCanvasWindow() { return g_host.canvas ? g_host.canvas->window() : nullptr; }
 
 void RequestRefresh(wxWindow* window) {
   if (window) window->Refresh(false);
