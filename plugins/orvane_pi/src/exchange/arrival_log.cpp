@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "common/clock.h"
@@ -47,10 +48,15 @@ std::string ArrivalLogPath() {
 
 bool WriteArrivalLog(const MessageStore& previous, const MessageStore& current) {
   const std::vector<const MsiMessage*> fresh = NewMessages(previous, current);
-  const int fd = ::open(ArrivalLogPath().c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+  const int fd = ::open(ArrivalLogPath().c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
   if (fd < 0) return false;
   const std::string ts = FormatLocalTime(NowUtcMs(), "%Y-%m-%d %H:%M:%S");
   std::string lines;
+  // A line torn by a crash stays a line of its own: the next one starts fresh.
+  struct stat st {};
+  char last = '\n';
+  if (::fstat(fd, &st) == 0 && st.st_size > 0 && ::pread(fd, &last, 1, st.st_size - 1) == 1 && last != '\n')
+    lines = "\n";
   for (const MsiMessage* m : fresh) lines += ArrivalLogLine(ts, *m);
   // One write for the batch keeps lines whole even when two processes append.
   const bool ok = WriteAll(fd, lines);
