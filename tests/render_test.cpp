@@ -10,6 +10,8 @@
 #include <wx/dcmemory.h>
 #include <wx/frame.h>
 #include <wx/image.h>
+#include <wx/modalhook.h>
+#include <wx/testing.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -21,11 +23,27 @@
 #include "overlay/taxonomy.h"
 #include "test_host.h"
 #include "test_support.h"
+#include "ui/message_detail.h"
 
 extern "C" opencpn_plugin_118* create_pi(void* host);
 
 namespace orvane {
 namespace {
+
+// Counts the detail views a click opens and closes each with OK.
+class ExpectDetailOpened : public wxExpectModalBase<MessageDetailDialog, ExpectDetailOpened> {
+ public:
+  explicit ExpectDetailOpened(int* opened) : opened_(opened) {}
+
+ protected:
+  int OnInvoked(MessageDetailDialog*) const override {
+    ++*opened_;
+    return wxID_OK;
+  }
+
+ private:
+  int* opened_;
+};
 
 using testhost::Host;
 constexpr int kW = 256, kH = 256;
@@ -314,7 +332,12 @@ TEST_F(RenderTest, MouseClicksHighlightAndOpen) {
     wxMemoryDC dc(bmp);
     plugin_->RenderOverlayMultiCanvas(dc, &vp_, 0, 0);
   }
-  EXPECT_TRUE(plugin_->MouseEventHook(right));
+  // The right press highlights the area and opens its text in the detail view.
+  int opened = 0;
+  bool consumed = false;
+  wxTEST_DIALOG(consumed = plugin_->MouseEventHook(right), ExpectDetailOpened(&opened));
+  EXPECT_TRUE(consumed);
+  EXPECT_EQ(opened, 1);
   EXPECT_EQ(plugin_->highlighted(), 0);
   EXPECT_EQ(plugin_->hover_text(), std::string(TypeLabel(MINE)) + " | " + TypeColourName(MINE) + " - AREA");
   wxMouseEvent left(wxEVT_LEFT_DOWN);
