@@ -204,7 +204,17 @@ std::string FindNextPageUrl(std::string_view html, std::string_view base_url) {
   const std::string base = base_url.empty() ? PortalBaseUrl() : std::string(base_url);
   // Links are followed only on the page's own site.
   const std::string reference = base.find("://") != std::string::npos ? base : PortalBaseUrl();
-  auto usable = [&](const std::string& url) { return SameOrigin(url, reference); };
+  // A backslash is read differently by different URL parsers; such a link is not followed.
+  auto usable = [&](const std::string& url) {
+    return url.find('\\') == std::string::npos && SameOrigin(url, reference);
+  };
+  // The link as the request will be made: the portal's own origin, spelled
+  // as configured, and the link's path and query.
+  auto on_portal = [&](const std::string& url) {
+    const size_t sep = url.find("://");
+    const size_t path = url.find_first_of("/?#", sep + 3);
+    return OriginOf(reference) + (path == std::string::npos ? std::string("/") : url.substr(path));
+  };
 
   // Explicit rel=next link.
   for (size_t r = lower.find("rel="); r != std::string::npos; r = lower.find("rel=", r + 4)) {
@@ -226,7 +236,7 @@ std::string FindNextPageUrl(std::string_view html, std::string_view base_url) {
       } else {
         continue;
       }
-      if (usable(url)) return url;
+      if (usable(url)) return on_portal(url);
     }
   }
 
@@ -246,7 +256,7 @@ std::string FindNextPageUrl(std::string_view html, std::string_view base_url) {
     } else {
       url = StripTrailingSlashes(base) + "/" + value;
     }
-    if (usable(url)) return url;
+    if (usable(url)) return on_portal(url);
   }
   return std::string();
 }
