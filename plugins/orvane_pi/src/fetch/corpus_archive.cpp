@@ -1,5 +1,6 @@
 #include "fetch/corpus_archive.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -59,14 +60,60 @@ bool StringValueAfter(std::string_view text, size_t at, size_t* value_begin, siz
   return true;
 }
 
-// Unix file type bits of an entry made on Unix: 0 when unknown.
-unsigned UnixType(const wxZipEntry& e) {
-  if (!e.IsMadeByUnix()) return 0;
-  return (e.GetExternalAttributes() >> 16) & 0170000u;
+// What the central directory says of an entry before the toolkit tidies it:
+// the toolkit drops a leading '/' and rewrites a link's file type as a
+// regular file, and both must be refused, not quietly repaired.
+struct RawCentral {
+  std::string name;
+  uint32_t attributes = 0;
+  int uses = 0;  // central records pointing at this local header
+};
+
+uint32_t Le16(const unsigned char* p) { return p[0] | (p[1] << 8); }
+uint32_t Le32(const unsigned char* p) { return Le16(p) | (Le16(p + 2) << 16); }
+
+// Central records by local header offset; empty when the directory cannot
+// be read (then every entry is refused).
+std::map<uint32_t, RawCentral> ReadRawCentral(std::FILE* f) {
+  std::map<uint32_t, RawCentral> out;
+  if (std::fseek(f, 0, SEEK_END) != 0) return out;
+  const long size = std::ftell(f);
+  if (size < 22) return out;
+  const long tail_len = std::min<long>(size, 22 + 65535);
+  std::string tail(static_cast<size_t>(tail_len), '\0');
+  if (std::fseek(f, size - tail_len, SEEK_SET) != 0 || std::fread(tail.data(), 1, tail.size(), f) != tail.size())
+    return out;
+  const auto* t = reinterpret_cast<const unsigned char*>(tail.data());
+  long end = -1;
+  for (long i = tail_len - 22; i >= 0; --i)
+    if (t[i] == 'P' && t[i + 1] == 'K' && t[i + 2] == 5 && t[i + 3] == 6) {
+      end = i;
+      break;
+    }
+  if (end < 0) return out;
+  const uint32_t entries = Le16(t + end + 10), cd_size = Le32(t + end + 12), cd_offset = Le32(t + end + 16);
+  if (static_cast<long>(cd_offset) + static_cast<long>(cd_size) > size) return out;
+  std::string cd(cd_size, '\0');
+  if (std::fseek(f, static_cast<long>(cd_offset), SEEK_SET) != 0 || std::fread(cd.data(), 1, cd.size(), f) != cd.size())
+    return out;
+  const auto* c = reinterpret_cast<const unsigned char*>(cd.data());
+  size_t at = 0;
+  for (uint32_t i = 0; i < entries && at + 46 <= cd.size(); ++i) {
+    if (Le32(c + at) != 0x02014b50u) break;
+    const size_t name_len = Le16(c + at + 28), extra_len = Le16(c + at + 30), comment_len = Le16(c + at + 32);
+    if (at + 46 + name_len > cd.size()) break;
+    RawCentral& r = out[Le32(c + at + 42)];
+    r.name.assign(cd, at + 46, name_len);
+    r.attributes = Le32(c + at + 38);
+    ++r.uses;
+    at += 46 + name_len + extra_len + comment_len;
+  }
+  return out;
 }
 
-bool IsLinkOrSpecial(const wxZipEntry& e) {
-  const unsigned type = UnixType(e);
+// Links, devices and pipes: any Unix file type other than a plain file or a folder.
+bool IsLinkOrSpecial(uint32_t attributes) {
+  const uint32_t type = (attributes >> 16) & 0170000u;
   return type != 0 && type != 0100000u && type != 0040000u;
 }
 
@@ -242,14 +289,17 @@ ExtractResult ExtractCorpusEntries(const std::string& zip_path, const std::strin
   const std::string root = std::filesystem::canonical(dir, ec).string();
   if (ec || !raw) return out;
 
+  const std::map<uint32_t, RawCentral> central = ReadRawCentral(raw.get());
   wxZipInputStream zip(file, wxConvUTF8);
   bool all_handled = true;
   for (std::unique_ptr<wxZipEntry> e(zip.GetNextEntry()); e; e.reset(zip.GetNextEntry())) {
-    std::string raw_name;
+    std::string local_name;
     const std::string name = Utf8(e->GetInternalName());
+    const auto c = central.find(static_cast<uint32_t>(e->GetOffset()));
     // Refused names, links and folders are handled by not writing them.
-    if (!RawLocalName(raw.get(), e->GetOffset(), &raw_name) || !IsSafeEntryName(raw_name) ||
-        !IsSafeEntryName(name) || IsLinkOrSpecial(*e) || e->IsDir())
+    if (c == central.end() || c->second.uses != 1 || !IsSafeEntryName(c->second.name) ||
+        IsLinkOrSpecial(c->second.attributes) || !RawLocalName(raw.get(), e->GetOffset(), &local_name) ||
+        !IsSafeEntryName(local_name) || !IsSafeEntryName(name) || e->IsDir())
       continue;
     const std::string path = dir + "/" + NormaliseMemberName(name);
     if (!EnsureDirectory(DirName(path)) || !InsideRoot(root, path)) {
