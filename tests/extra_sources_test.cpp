@@ -141,6 +141,37 @@ TEST_F(ExtraSourcesTest, AgencyPagesCountOnlyWithEightyBytesOfText) {
   EXPECT_EQ(text, "\n\n" + good.section);
 }
 
+TEST_F(ExtraSourcesTest, AllSourcesRunInOrderAfterTheNavareas) {
+  std::mutex m;
+  std::vector<std::string> asked;
+  TestServer s([&](httplib::Server& svr) {
+    svr.Get(".*", [&](const httplib::Request& req, httplib::Response& res) {
+      std::lock_guard<std::mutex> lock(m);
+      asked.push_back(req.path);
+      res.status = req.path == "/ukho" ? 500 : 200;
+      res.set_content(Page(req.path == "/nga" ? kLongWarning : "NAVAREA I - 0001/26 FROM " + req.path), "text/html");
+    });
+  });
+  setenv("ORVANE_PORTAL_URL", s.base().c_str(), 1);
+  setenv("ORVANE_UKHO_URL", (s.base() + "/ukho").c_str(), 1);
+  setenv("ORVANE_NGA_URL", (s.base() + "/nga").c_str(), 1);
+  FetchJob job;
+  job.coastal = job.admiralty = job.nga = true;
+  job.extra_feed_urls = s.base() + "/mine";
+  std::string text = "NAVAREA", status = "ok 1/1";
+  bool ok = false;
+  AppendExtraSources(job, &text, &status, &ok);
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(status, "ok 1/1; coastal=ok; ukho=ERR; nga=ok");
+  // The Admiralty page is asked three times: the server's 500 is worth retrying.
+  EXPECT_EQ(asked, (std::vector<std::string>{"/navtex/", "/coastal/", "/ukho", "/ukho", "/ukho", "/nga", "/mine"}));
+  const size_t navtex = text.find("===== COASTAL navtex ====="), coastal = text.find("===== COASTAL coastal =====");
+  const size_t nga = text.find("===== EXTRA FEED NGA ====="), mine = text.find("===== EXTRA " + s.base() + "/mine");
+  EXPECT_EQ(text.rfind("NAVAREA\n\n===== COASTAL navtex", 0), 0u) << text;
+  EXPECT_TRUE(navtex < coastal && coastal < nga && nga < mine) << text;
+  EXPECT_EQ(text.find("UKHO"), std::string::npos);
+}
+
 TEST_F(ExtraSourcesTest, ExtraFeedLinesThatAreAddressesAreFetchedInOrder) {
   std::mutex m;
   std::vector<std::string> asked;
