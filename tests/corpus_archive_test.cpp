@@ -155,6 +155,15 @@ TEST_F(CorpusArchiveTest, BrokenArchivesReportNotOk) {
   EXPECT_EQ(r.status, "corrupt corpus.zip \xE2\x80\x94 fallback loose");
 }
 
+TEST_F(CorpusArchiveTest, AFileWhereTheFolderShouldBeKeepsTheLooseData) {
+  ShipArchive();
+  WriteText(CorpusExtractDir(), "in the way");
+  const CorpusStatus r = PrepareCorpusArchive();
+  EXPECT_TRUE(r.ok);
+  EXPECT_EQ(r.status, "cannot create " + CorpusExtractDir() + " \xE2\x80\x94 fallback loose");
+  EXPECT_EQ(test::ReadFile(CorpusExtractDir()), "in the way");
+}
+
 TEST_F(CorpusArchiveTest, SecondStartSkipsTheExtraction) {
   ShipArchive();
   ShipManifest(Manifest({{"a.txt", Digest(kA)}, {"sub/b.txt", Digest(kB)}}));

@@ -282,12 +282,15 @@ ExtractResult ExtractCorpusEntries(const std::string& zip_path, const std::strin
   ExtractResult out;
   wxLogNull quiet;
   wxFFileInputStream file(wxString::FromUTF8(zip_path));
-  if (!file.IsOk()) return out;
-  out.opened = true;
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> raw(std::fopen(zip_path.c_str(), "rb"), std::fclose);
+  if (!file.IsOk() || !raw) return out;
+  out.opened = true;
   std::error_code ec;
   const std::string root = std::filesystem::canonical(dir, ec).string();
-  if (ec || !raw) return out;
+  if (ec) {
+    out.readable = true;  // nothing was read; the folder is what failed
+    return out;
+  }
 
   const std::map<uint32_t, RawCentral> central = ReadRawCentral(raw.get());
   wxZipInputStream zip(file, wxConvUTF8);
@@ -322,7 +325,7 @@ CorpusStatus PrepareCorpusArchiveAt(const std::string& zip_path, const std::stri
   const CorpusStatus check = VerifyCorpusArchiveAt(zip_path);
   if (!check.ok) return {true, "corpus.zip integrity fail \xE2\x80\x94 fallback loose (" + check.status + ")"};
   if (extract_dir.empty()) return {true, "no LocalAppData \xE2\x80\x94 skip zip extract"};
-  EnsureDirectory(extract_dir);
+  if (!EnsureDirectory(extract_dir)) return {true, "cannot create " + extract_dir + " \xE2\x80\x94 fallback loose"};
   const std::string marker = extract_dir + "/" + kMarkerName;
   if (Exists(marker)) return {true, "corpus.zip already extracted (" + check.status + ")"};
 
