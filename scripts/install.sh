@@ -29,10 +29,14 @@ if [[ -f "$build/host/app/coastline.txt" ]]; then
   put "$build/host/app/coastline.txt" "$share/coastline.txt" 644
 fi
 
-# Data files: skip those the user changed since the last install.
-if [[ -d "$src/plugins/orvane_pi/data" ]]; then
+# Data files: skip those the user changed since the last install. The
+# shipped files come from the source tree, the corpus archive and its
+# manifest from the build tree.
+put_data() {  # put_data FROM_DIR
+  local from=$1 f rel target recorded current
+  [[ -d "$from" ]] || return 0
   while IFS= read -r -d '' f; do
-    rel=${f#"$src/plugins/orvane_pi/data/"}
+    rel=${f#"$from/"}
     target="$data_dir/$rel"
     if [[ -f "$target" ]]; then
       recorded=$(grep -F " $target" "$manifest" 2>/dev/null | tail -n1 | cut -d' ' -f1 || true)
@@ -43,7 +47,9 @@ if [[ -d "$src/plugins/orvane_pi/data" ]]; then
       fi
     fi
     put "$f" "$target" 644
-  done < <(find "$src/plugins/orvane_pi/data" -type f -print0 | sort -z)
-fi
+  done < <(find "$from" -type f -print0 | sort -z)
+}
+put_data "$src/plugins/orvane_pi/data"
+put_data "$build/plugins/orvane_pi/data"
 mv "$manifest.new" "$manifest"
 echo "installed under $prefix (data files in $data_dir)"

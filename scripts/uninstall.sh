@@ -25,6 +25,14 @@ while read -r sum path; do
   done
 done < "$manifest"
 rm -f "$manifest"
+# The plug-in unpacks the installed corpus archive into its cache; that copy
+# goes with the archive.
+extracted="$data_root/opencpn/plugins/orvane_pi/cache/corpus_zip"
+if [[ -d "$extracted" ]]; then
+  rm -rf "$extracted"
+  rmdir "$data_root/opencpn/plugins/orvane_pi/cache" "$data_root/opencpn/plugins/orvane_pi" \
+        "$data_root/opencpn/plugins" "$data_root/opencpn" 2>/dev/null || true
+fi
 for d in "$prefix/share/orvane" "$prefix/share" "$prefix/lib/orvane" "$prefix/lib" "$prefix/bin" "$prefix"; do
   rmdir "$d" 2>/dev/null || true
 done

@@ -26,6 +26,11 @@ while IFS= read -r -d '' f; do
   count=$((count + 1))
 done < <(find "$src/plugins/orvane_pi/data" -type f -print0)
 
+# The corpus archive packed at build time landed beside them.
+for f in corpus.corpus.zip MANIFEST.json; do
+  cmp -s "$build/plugins/orvane_pi/data/$f" "$data/$f" || { echo "built $f not installed"; exit 1; }
+done
+
 # A file the user changed is kept on reinstall and on uninstall.
 if [[ $count -gt 0 ]]; then
   first=$(find "$data" -type f | sort | head -n1)

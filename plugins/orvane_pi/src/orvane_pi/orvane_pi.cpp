@@ -10,6 +10,7 @@
 #include "common/toolbar_icon.h"
 #include "exchange/arrival_log.h"
 #include "orvane_pi/settings_file.h"
+#include "fetch/corpus_archive.h"
 #include "fetch/fetch_cache.h"
 #include "fetch/fetch_control.h"
 #include "fetch/http_client.h"
@@ -65,6 +66,9 @@ orvane_pi::~orvane_pi() {
 int orvane_pi::Init() {
   LoadSettings();
   EnsureLoaded();
+  const CorpusStatus corpus_extract = PrepareCorpusArchive();
+  const CorpusStatus corpus_check = VerifyCorpusArchive();
+  wxLogMessage("orvane_pi corpus.zip: %s | %s", ToWx(corpus_extract.status), ToWx(corpus_check.status));
   // libcurl is set up here, on the user-interface thread, before any fetch thread.
   HttpGlobalInit();
   SetFetchShutdown(false);

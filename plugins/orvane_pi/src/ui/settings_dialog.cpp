@@ -574,14 +574,6 @@ void SettingsDialog::RestoreColourSnapshot() {
   plugin_.RequestCanvasRefresh();
 }
 
-// TEMPORARY until the coastal registry module is merged: the fallback line
-// only. Weak, so the registry module's own definition replaces it at link
-// time; delete this stub when that module lands.
-__attribute__((weak)) std::string CoastalRegistrySummary() {
-  return FromWx(wxString::Format(TrWx("Coastal registry: 2 hubs (fallback) - %s"),
-                                 ToWx(StripTrailingSlashes(PortalBaseUrl()))));
-}
-
 }  // namespace orvane
 
 void orvane_pi::ShowSettingsDialog(wxWindow* parent, int page) {
