@@ -213,7 +213,9 @@ std::string FindNextPageUrl(std::string_view html, std::string_view base_url) {
   auto on_portal = [&](const std::string& url) {
     const size_t sep = url.find("://");
     const size_t path = url.find_first_of("/?#", sep + 3);
-    return OriginOf(reference) + (path == std::string::npos ? std::string("/") : url.substr(path));
+    std::string rest = path == std::string::npos ? std::string() : url.substr(path);
+    if (rest.empty() || rest[0] != '/') rest.insert(0, "/");  // "host?page=2" asks for "/?page=2"
+    return OriginOf(reference) + rest;
   };
 
   // Explicit rel=next link.
