@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 RUN_DIR := build/run
 TEST_DIR := build/test
 
-.PHONY: all deps run build test bench fuzz install uninstall clean
+.PHONY: all deps run build test test-tsan bench fuzz install uninstall clean
 FUZZ_SECONDS ?= 60
 PREFIX ?= $(HOME)/.local
 
@@ -25,6 +25,14 @@ test: deps
 	cmake -S . -B $(TEST_DIR) -DCMAKE_BUILD_TYPE=Debug -DORVANE_SANITIZE=ON
 	cmake --build $(TEST_DIR) -j $(JOBS)
 	bash scripts/run-tests.sh $(TEST_DIR)
+
+# The fetch, ingest and lifecycle tests under ThreadSanitizer.
+TSAN_DIR := build/tsan
+TSAN_TESTS := fetch_test fault_injection_test ingest_test plugin_test plugin_fetch_test
+test-tsan: deps
+	cmake -S . -B $(TSAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DORVANE_TSAN=ON -DORVANE_BUILD_BENCH=OFF
+	cmake --build $(TSAN_DIR) -j $(JOBS) --target $(TSAN_TESTS)
+	bash scripts/run-tests.sh $(TSAN_DIR) -R '^(Fetch|FaultInjection|Merge|ArrivalLog|Plugin|PluginFetch|HtmlToText|RetryAfter|FindNextPageUrl|NavareaUrls)'
 
 bench: build
 	@for b in $(RUN_DIR)/bench/*_bench; do echo "== $$b"; $$b; done

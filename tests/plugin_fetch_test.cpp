@@ -456,5 +456,28 @@ TEST_F(PluginFetchTest, DeInitDuringAFetchStopsItAndPostsNothing) {
   }
 }
 
+// "Open arrival log" hands the log's folder to the desktop's opener as one
+// argument; a stand-in opener first on PATH records what it was given.
+TEST_F(PluginFetchTest, OpenArrivalLogShowsItsFolder) {
+  WriteSettings("NavareaMask=4\nIncludeArchive=0\n");
+  InitAndFinish();
+  const std::string bin = root_.dir() + "/bin";
+  const std::string record = root_.dir() + "/opened.txt";
+  EnsureDirectory(bin);
+  std::ofstream(bin + "/xdg-open") << "#!/bin/sh\nprintf '%s' \"$1\" > \"" << record << ".part\" && mv \"" << record
+                                   << ".part\" \"" << record << "\"\n";
+  std::filesystem::permissions(bin + "/xdg-open", std::filesystem::perms::owner_all);
+  const std::string old_path = std::getenv("PATH") ? std::getenv("PATH") : "";
+  setenv("PATH", (bin + ":" + old_path).c_str(), 1);
+  wxCommandEvent press(wxEVT_BUTTON, kArrivalLogButtonId);
+  window()->GetEventHandler()->ProcessEvent(press);
+  const bool opened = test::PumpUntil([&] { return std::filesystem::exists(record); }, 20000);
+  setenv("PATH", old_path.c_str(), 1);
+  ASSERT_TRUE(opened);
+  const std::string log = ArrivalLogFile();
+  EXPECT_EQ(test::ReadFile(record), log.substr(0, log.rfind('/')));
+  EXPECT_TRUE(std::filesystem::is_directory(log.substr(0, log.rfind('/'))));
+}
+
 }  // namespace
 }  // namespace orvane
