@@ -16,6 +16,7 @@
 #include "common/clock.h"
 #include "common/paths.h"
 #include "exchange/arrival_log.h"
+#include "exchange/parcel.h"
 #include "fetch/fetch_cache.h"
 #include "fetch/fetch_control.h"
 #include "http_test_server.h"
@@ -454,6 +455,33 @@ TEST_F(PluginFetchTest, DeInitDuringAFetchStopsItAndPostsNothing) {
     EXPECT_EQ(plugin_->fetch_results_posted(), 0);
     EXPECT_EQ(portal.hits(), 1);
   }
+}
+
+// A parcel is someone else's selection: importing one logs no arrival and
+// rings no alarm, even for a new SAR message.
+TEST_F(PluginFetchTest, AParcelImportLogsNothingAndRingsNothing) {
+  WriteSettings("NavareaMask=4\nIncludeArchive=0\n");
+  InitAndFinish();
+  MsiMessage sar = ParseBulletin(kSar).at(0);
+  ASSERT_EQ(sar.b2, 'D');
+  ASSERT_FALSE(sar.id.empty());
+  const std::string path = root_.dir() + "/in.json";
+  std::ofstream(path) << WriteParcelJson({sar}, ParcelMeta());
+  const size_t lines = ArrivalLines().size();
+  const int alarms = plugin_->sar_alarms();
+  EXPECT_EQ(plugin_->ImportParcel(path).rfind("Parcel import OK", 0), 0u);
+  EXPECT_EQ(std::count_if(plugin_->store().begin(), plugin_->store().end(),
+                          [&](const MsiMessage& m) { return m.id == sar.id; }),
+            1);
+  EXPECT_EQ(ArrivalLines().size(), lines);
+  EXPECT_EQ(plugin_->sar_alarms(), alarms);
+  // Pasted text, by contrast, is logged and alarms.
+  plugin_->LoadBulletinText(kSar);
+  EXPECT_EQ(ArrivalLines().size(), lines);  // the same id was already in the store
+  plugin_->LoadBulletinText(kWreck);
+  plugin_->LoadBulletinText(kSar);
+  EXPECT_EQ(ArrivalLines().size(), lines + 2);
+  EXPECT_EQ(plugin_->sar_alarms(), alarms + 1);
 }
 
 // "Open arrival log" hands the log's folder to the desktop's opener as one
