@@ -44,6 +44,11 @@ class Portal {
  public:
   Portal()
       : server_([this](httplib::Server& svr) {
+          svr.Get(R"(/navarea/(\d+)/messages/archive/)", [this](const httplib::Request& req, httplib::Response& res) {
+            std::lock_guard<std::mutex> lock(m_);
+            paths_.push_back(req.path);
+            res.status = 404;
+          });
           svr.Get(R"(/navarea/(\d+)/messages/)", [this](const httplib::Request& req, httplib::Response& res) {
             std::unique_lock<std::mutex> lock(m_);
             ++hits_;
@@ -455,6 +460,32 @@ TEST_F(PluginFetchTest, DeInitDuringAFetchStopsItAndPostsNothing) {
     EXPECT_EQ(plugin_->fetch_results_posted(), 0);
     EXPECT_EQ(portal.hits(), 1);
   }
+}
+
+// The window's archive box takes effect at the next fetch.
+TEST_F(PluginFetchTest, TheArchiveBoxDecidesTheNextFetch) {
+  Portal portal;
+  portal.SetPage(3, kWreck);
+  setenv("ORVANE_PORTAL_URL", portal.base().c_str(), 1);
+  WriteSettings("NavareaMask=4\nIncludeArchive=1\n");
+  InitAndFinish();
+  const std::string archive = "/navarea/3/messages/archive/";
+  auto archive_requests = [&] {
+    const std::vector<std::string> p = portal.paths();
+    return std::count(p.begin(), p.end(), archive);
+  };
+  EXPECT_EQ(archive_requests(), 1);
+  wxCommandEvent box(wxEVT_CHECKBOX, kArchiveCheckId);
+  box.SetInt(0);
+  window()->GetEventHandler()->ProcessEvent(box);
+  EXPECT_FALSE(plugin_->settings().include_archive);
+  wxCommandEvent press(wxEVT_BUTTON, kFetchSelectedButtonId);
+  window()->GetEventHandler()->ProcessEvent(press);
+  ASSERT_TRUE(FinishFetch());
+  EXPECT_EQ(plugin_->fetch_results_posted(), 2);
+  EXPECT_EQ(archive_requests(), 1);
+  const std::vector<std::string> p = portal.paths();
+  EXPECT_EQ(std::count(p.begin(), p.end(), "/navarea/3/messages/"), 2);
 }
 
 // A parcel is someone else's selection: importing one logs no arrival and
