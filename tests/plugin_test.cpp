@@ -11,6 +11,8 @@
 #include "orvane_pi/orvane_pi.h"
 #include "test_host.h"
 #include "test_support.h"
+#include "wx_pump.h"
+#include "fetch/fetch_control.h"
 #include "ui/nt_dialog.h"
 #include "ui/cache_ui.h"
 #include "ui/settings_dialog.h"
@@ -36,17 +38,23 @@ class PluginTest : public testing::Test {
     SetClock(&clock_);
     frame_ = new wxFrame(nullptr, wxID_ANY, "canvas");
     Host().canvas = frame_;
+    // The start-up fetch goes to a closed loopback port; its retries need not wait.
+    SetFetchSleeper([](int64_t) { return true; });
     plugin_.reset(static_cast<orvane_pi*>(create_pi(nullptr)));
   }
   void TearDown() override {
     if (initialised_) plugin_->DeInit();
     plugin_.reset();
     frame_->Destroy();
+    SetFetchSleeper(nullptr);
     SetClock(nullptr);
   }
+  // Init, then the start-up fetch's (failed) result handled, so no result
+  // arrives in the middle of a test.
   void Init() {
     EXPECT_EQ(plugin_->Init(), 0x0008890F);
     initialised_ = true;
+    EXPECT_TRUE(test::PumpUntil([&] { return !plugin_->fetch_busy(); }));
   }
   void Click() { plugin_->OnToolbarToolCallback(plugin_->tool_id()); }
   // What the host does when the click timer's 420 ms are up.
@@ -73,8 +81,12 @@ TEST_F(PluginTest, FirstStartShowsTheSampleBulletin) {
   Init();
   ASSERT_EQ(plugin_->store().size(), 4u);
   EXPECT_EQ(plugin_->store()[0].station_id, "IA01");
-  EXPECT_EQ(plugin_->status_text(), "sample corpus (offline)");
-  EXPECT_EQ(plugin_->current_navarea(), 3);
+  // The start-up fetch failed (no portal) and kept the sample.
+  const std::string kept = " \xE2\x80\x94 previous overlay KEPT (no wipe on fail)";
+  EXPECT_EQ(plugin_->status_text().rfind("FAIL \xE2\x80\x94 ", 0), 0u) << plugin_->status_text();
+  EXPECT_EQ(plugin_->status_text().substr(plugin_->status_text().size() - kept.size()), kept);
+  EXPECT_EQ(plugin_->current_navarea(), 1);  // the first NAVAREA fetched
+  EXPECT_EQ(plugin_->ship_navarea(), 3);
   EXPECT_TRUE(plugin_->show());
   EXPECT_TRUE(plugin_->range_all());
   EXPECT_EQ(plugin_->range_nm(), 10000.0);
@@ -97,8 +109,10 @@ TEST_F(PluginTest, FirstStartShowsTheSampleBulletin) {
   ASSERT_NE(plugin_->message_window(), nullptr);
   EXPECT_FALSE(plugin_->message_window()->IsShown());
   EXPECT_EQ(plugin_->message_window()->RowCount(), 4u);
-  EXPECT_EQ(plugin_->message_window()->LastFetchLine(), "Last fetch: sample corpus (offline)");
   EXPECT_EQ(plugin_->fetch_starts(), 1);
+  plugin_->LoadSampleCorpus();
+  EXPECT_EQ(plugin_->status_text(), "sample corpus (offline)");
+  EXPECT_EQ(plugin_->message_window()->LastFetchLine(), "Last fetch: sample corpus (offline)");
 }
 
 TEST_F(PluginTest, StartUpAlwaysShowsTheOverlayWithNoRangeLimit) {
@@ -208,24 +222,24 @@ TEST_F(PluginTest, NavareaChangesAreDampedForEightSeconds) {
 
   clock_.Advance(5000);
   Fix(50.0, 0.0);  // NAVAREA I: accepted at once, one fetch
-  EXPECT_EQ(plugin_->current_navarea(), 1);
+  EXPECT_EQ(plugin_->ship_navarea(), 1);
   EXPECT_EQ(plugin_->fetch_starts(), fetches + 1);
 
   clock_.Advance(3000);
   Fix(41.0, 29.0);  // back in III 3 s later: ignored
-  EXPECT_EQ(plugin_->current_navarea(), 1);
+  EXPECT_EQ(plugin_->ship_navarea(), 1);
   EXPECT_EQ(plugin_->fetch_starts(), fetches + 1);
 
   clock_.Advance(6000);  // 9 s after the accepted change
   Fix(41.0, 29.0);
-  EXPECT_EQ(plugin_->current_navarea(), 3);
+  EXPECT_EQ(plugin_->ship_navarea(), 3);
   EXPECT_EQ(plugin_->fetch_starts(), fetches + 2);
 
   // Without NavareaAuto a change is tracked but fetches nothing.
   plugin_->SetNavareaAuto(false);
   clock_.Advance(9000);
   Fix(50.0, 0.0);
-  EXPECT_EQ(plugin_->current_navarea(), 1);
+  EXPECT_EQ(plugin_->ship_navarea(), 1);
   EXPECT_EQ(plugin_->fetch_starts(), fetches + 2);
 }
 
@@ -333,10 +347,18 @@ TEST(PluginIdentity, NamesVersionsAndBitmaps) {
 
 TEST_F(PluginTest, StartUpReadsTheCachedNavareaThree) {
   ASSERT_TRUE(StoreNavareaText(3, "NAVAREA III - 0139/26 BLACK SEA\nWRECK 41-20N 036-20E.\n", "u", 200, "", ""));
-  Init();
-  EXPECT_EQ(plugin_->current_navarea(), 3);
+  EXPECT_EQ(plugin_->Init(), 0x0008890F);
+  initialised_ = true;
+  // Before the start-up fetch's result: the cached NAVAREA III.
+  EXPECT_EQ(plugin_->ship_navarea(), 3);
   EXPECT_EQ(plugin_->store().size(), 1u);
-  EXPECT_EQ(plugin_->status_text(), "cache NAVAREA III \xE2\x80\x94 1 msgs");
+  EXPECT_EQ(plugin_->message_window()->RowCount(), 1u);
+  EXPECT_TRUE(test::PumpUntil([&] { return !plugin_->fetch_busy(); }));
+  // The failed fetch fell back on the same cache: the warning is still there
+  // (beside the fetch layer's comment lines, which parse as messages too).
+  EXPECT_EQ(std::count_if(plugin_->store().begin(), plugin_->store().end(),
+                          [](const MsiMessage& m) { return m.number == 139 && m.navarea == 3; }),
+            1);
 }
 
 TEST_F(PluginTest, PurgeCacheButtonPurgesStaleFilesAndSaysSo) {
@@ -360,6 +382,7 @@ TEST_F(PluginTest, PurgeCacheButtonPurgesStaleFilesAndSaysSo) {
 
 TEST_F(PluginTest, ConfirmAndPurgeCacheYesPurgesEverythingNoOnlyStale) {
   Init();
+  plugin_->PurgeAllCache();  // the start-up fetch's request logs
   ASSERT_TRUE(StoreNavareaText(4, "fresh text", "u", 200, "", ""));
   auto* status = new wxStaticText(frame_, wxID_ANY, "");
   auto* size = new wxStaticText(frame_, wxID_ANY, "");

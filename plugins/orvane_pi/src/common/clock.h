@@ -3,6 +3,7 @@
 // checked without sleeping.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -22,21 +23,22 @@ int64_t NowMonotonicMs();
 // The caller keeps c alive while it is installed.
 void SetClock(const Clock* c);
 
-// A clock that moves only when told to.
+// A clock that moves only when told to. A fetch thread may read it while
+// the test moves it, so both readings are atomic.
 class ManualClock : public Clock {
  public:
   explicit ManualClock(int64_t utc_ms = 1767225600000LL) : utc_ms_(utc_ms), mono_ms_(1000) {}
-  int64_t UtcMs() const override { return utc_ms_; }
-  int64_t MonotonicMs() const override { return mono_ms_; }
+  int64_t UtcMs() const override { return utc_ms_.load(); }
+  int64_t MonotonicMs() const override { return mono_ms_.load(); }
   void Advance(int64_t ms) {
     utc_ms_ += ms;
     mono_ms_ += ms;
   }
-  void SetUtcMs(int64_t ms) { utc_ms_ = ms; }
+  void SetUtcMs(int64_t ms) { utc_ms_.store(ms); }
 
  private:
-  int64_t utc_ms_;
-  int64_t mono_ms_;
+  std::atomic<int64_t> utc_ms_;
+  std::atomic<int64_t> mono_ms_;
 };
 
 // Local time of a UTC instant with a strftime format, e.g. "%Y-%m-%d %H:%M:%S".

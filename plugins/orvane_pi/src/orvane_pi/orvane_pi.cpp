@@ -60,6 +60,8 @@ void WriteLoadLine() {
 orvane_pi::orvane_pi(void* host) : opencpn_plugin_118(host) { EnsureBitmaps(); }
 
 orvane_pi::~orvane_pi() {
+  // Normally DeInit has done this; a host that skips it must not leave a job behind.
+  if (fetch_thread_.joinable()) StopFetchThread();
   if (click_timer_.IsRunning()) click_timer_.Stop();
 }
 
@@ -105,14 +107,17 @@ int orvane_pi::Init() {
 
   RefreshStatus();
   own_area_fetch_done_ = true;
+  // The ship counts as being in the start-up NAVAREA until a fix says otherwise.
+  ship_navarea_ = current_navarea_;
   StartFetch();
   return kOrvaneCapabilities;
 }
 
 bool orvane_pi::DeInit() {
   SaveSettings();
-  // A fetch still running stops waiting and stops requesting.
-  SetFetchShutdown(true);
+  // A fetch still running stops waiting and requesting, and can no longer
+  // reach this object or its window.
+  StopFetchThread();
   if (click_timer_.IsRunning()) click_timer_.Stop();
   if (canvas_) canvas_->Unbind(wxEVT_TIMER, &orvane_pi::OnClickTimer, this, kClickTimerId);
   if (dialog_) {
@@ -200,7 +205,9 @@ void orvane_pi::SetPositionFixEx(PlugIn_Position_Fix_Ex& pfix) {
   have_fix_ = true;
   const int a = NavareaOf(pfix.Lat, pfix.Lon);
   const int64_t now = NowUtcMs();
-  if (a > 0 && a != current_navarea_) {
+  // Compared with where the ship was, not with the current NAVAREA, which
+  // every fetch sets to its first id.
+  if (a > 0 && a != ship_navarea_) {
     const int64_t since = now - last_navarea_change_ms_;
     if (last_navarea_change_ms_ != 0 && since >= 0 && since < kNavareaChangeGapMs) {
       // Damps flapping at a NAVAREA border.
@@ -209,6 +216,7 @@ void orvane_pi::SetPositionFixEx(PlugIn_Position_Fix_Ex& pfix) {
     }
     last_navarea_change_ms_ = now;
     own_area_fetch_done_ = false;
+    ship_navarea_ = a;
     current_navarea_ = a;
   }
   if (!own_area_fetch_done_ && current_navarea_ > 0 && settings_.navarea_auto) {
@@ -245,6 +253,7 @@ void orvane_pi::LoadBulletinText(const std::string& text) {
 void orvane_pi::RunSarAlarm(const MessageStore& previous) {
   const int n = CountNewSarMessages(previous, store_);
   if (n == 0) return;
+  ++sar_alarms_;
   wxBell();
   status_text_ = FromWx(wxString::Format(TrWx("SAR ALARM \xE2\x80\x94 %d new B2=D message(s)"), n));
   if (dialog_) dialog_->SetHoverText(ToWx(status_text_));

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <wx/timer.h>
@@ -18,6 +20,7 @@ namespace orvane {
 class NtDialog;
 struct FilterContext;
 class SettingsDialog;
+struct FetchHandoff;
 }
 
 // Host capability bits this plug-in asks for.
@@ -31,6 +34,8 @@ constexpr int kClickBurstMs = 420;
 constexpr int64_t kCanvasRefreshGapMs = 80;
 constexpr int64_t kFixStatusGapMs = 2000;
 constexpr int64_t kNavareaChangeGapMs = 8000;
+// How long shutting down waits for a fetch thread before leaving it behind.
+constexpr int kFetchThreadJoinMs = 4000;
 
 class orvane_pi : public opencpn_plugin_118 {
  public:
@@ -129,8 +134,8 @@ class orvane_pi : public opencpn_plugin_118 {
   // The message window's handler of the result event: takes the payload,
   // hands it to the plug-in when there is one, and releases it in every case.
   static void HandleFetchResultEvent(orvane_pi* plugin, wxCommandEvent& event);
-  // Opens the arrival log's folder in the file browser.
-  void OpenArrivalLog();
+  // Opens the arrival log's folder in the file browser; false when it cannot.
+  bool OpenArrivalLog();
   // The settings dialog's Fetch now and Cancel fetch (ui/settings_dialog.cpp).
   void FetchNowCommand(orvane::SettingsDialog& d);
   void CancelFetchCommand(orvane::SettingsDialog& d);
@@ -160,6 +165,10 @@ class orvane_pi : public opencpn_plugin_118 {
   int settings_start_page() const { return settings_start_page_; }
   int settings_dialog_opens() const { return settings_dialog_opens_; }
   int fetch_starts() const { return fetch_starts_; }
+  // Times the search-and-rescue alarm rang.
+  int sar_alarms() const { return sar_alarms_; }
+  // The NAVAREA of the last accepted own-ship fix (start-up: the start-up NAVAREA).
+  int ship_navarea() const { return ship_navarea_; }
   bool last_draw_was_gl() const { return last_draw_gl_; }
   bool click_timer_running() const { return click_timer_.IsRunning(); }
   wxWindow* canvas_window() const { return canvas_; }
@@ -174,11 +183,24 @@ class orvane_pi : public opencpn_plugin_118 {
     std::lock_guard<std::mutex> lock(fetch_lock_);
     return fetch_busy_;
   }
+  bool fetch_pending() {
+    std::lock_guard<std::mutex> lock(fetch_lock_);
+    return fetch_pending_;
+  }
+  // Results the fetch jobs have handed to the message window so far.
+  int fetch_results_posted() const;
+  // True while a fetch thread of this object has not been joined or left behind.
+  bool fetch_thread_attached() const { return fetch_thread_.joinable(); }
+  // Called by a fetch job that has no window to hand its result to.
+  void DropFetchResult();
 
  private:
   void OnClickTimer(wxTimerEvent& event);
   void OnClickBurstEnd();
   void SyncFetchSchedule();
+  // Closes the hand-off, stops the fetch thread's waits and transfer and
+  // waits a bounded time for it; after this no job touches the object.
+  void StopFetchThread();
   bool DrawGate(int canvas_index, int priority, bool gl);
 
   wxWindow* canvas_ = nullptr;
@@ -197,8 +219,12 @@ class orvane_pi : public opencpn_plugin_118 {
   std::string status_text_;
   std::string hover_text_;
   double cursor_lat_ = 0.0, cursor_lon_ = 0.0;
+  int ship_navarea_ = 0;
   bool fetch_busy_ = false, fetch_pending_ = false;
   std::mutex fetch_lock_;
+  // What a running job may reach of this object and its window; closed at shutdown.
+  std::shared_ptr<orvane::FetchHandoff> handoff_;
+  std::thread fetch_thread_;
   int highlighted_ = -1;
   bool last_draw_gl_ = false;
   int64_t last_canvas_refresh_ms_ = 0;
@@ -212,4 +238,5 @@ class orvane_pi : public opencpn_plugin_118 {
 
   int settings_dialog_opens_ = 0;
   int fetch_starts_ = 0;
+  int sar_alarms_ = 0;
 };
