@@ -364,7 +364,9 @@ TEST_F(FaultInjection, EveryFaultKeepsTheCacheAndNamesItself) {
     std::vector<int64_t> retry_sleeps;
     for (int64_t ms : sleeps_)
       if (ms != kMinRequestGapMs) retry_sleeps.push_back(ms);
-    if (!fault.expect_sleeps_per_page.empty()) EXPECT_EQ(retry_sleeps, want);
+    if (!fault.expect_sleeps_per_page.empty()) {
+      EXPECT_EQ(retry_sleeps, want);
+    }
     for (int64_t ms : sleeps_) EXPECT_LE(ms, kRetryAfterCapMs);
 
     // Merged into a store holding the cached warning, the result keeps it.

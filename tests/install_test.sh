@@ -41,6 +41,8 @@ fi
 
 bash "$src/scripts/uninstall.sh" "$prefix" > /dev/null
 [[ ! -e "$prefix" ]] || { echo "uninstall left:"; find "$prefix"; exit 1; }
-left=$(find "$LOCALAPPDATA" -type f 2>/dev/null | grep -v -F "${first:-/nonexistent}" | grep -v "/logs/" || true)  # the plug-in's own logs are the user's
+# What the plug-in wrote while it ran (its logs, the fetch cache and its logs)
+# is the user's and stays.
+left=$(find "$LOCALAPPDATA" -type f 2>/dev/null | grep -v -F "${first:-/nonexistent}" | grep -v -e "/logs/" -e "/orvane_cache/" || true)
 [[ -z "$left" ]] || { echo "uninstall left data files: $left"; exit 1; }
 echo "install and uninstall ok ($count data files)"
