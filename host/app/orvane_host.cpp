@@ -329,8 +329,10 @@ class HostApp : public wxApp {
   void Quit() {
     if (quitting_) return;
     quitting_ = true;
-    const wxString status = PluginStatusLine();
-    if (!status.empty()) std::printf("orvane-host: plug-in %s\n", status.utf8_str().data());
+    for (const char* prefix : {"Status:", "Last fetch:"}) {
+      const wxString line = PluginLabel(prefix);
+      if (!line.empty()) std::printf("orvane-host: plug-in %s\n", line.utf8_str().data());
+    }
     if (!screenshot_screen_.empty()) ReportShot(GrabScreen(ShownWindowsRect(), screenshot_screen_), screenshot_screen_);
     std::fflush(stdout);
     if (frame_) frame_->Close(true);
@@ -400,13 +402,13 @@ class HostApp : public wxApp {
     return nullptr;
   }
 
-  // The status line the plug-in shows in its message window.
-  wxString PluginStatusLine() const {
+  // A line the plug-in shows in its message window ("Status:", "Last fetch:").
+  wxString PluginLabel(const wxString& prefix) const {
     for (wxWindow* w : wxTopLevelWindows)
       if (w != frame_)
-        if (wxWindow* t = FindChild(w, [](wxWindow* c) {
+        if (wxWindow* t = FindChild(w, [&prefix](wxWindow* c) {
               auto* s = dynamic_cast<wxStaticText*>(c);
-              return s && s->GetLabel().StartsWith("Status:");
+              return s && s->GetLabel().StartsWith(prefix);
             }))
           return static_cast<wxStaticText*>(t)->GetLabel();
     return wxString();
