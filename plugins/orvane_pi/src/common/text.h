@@ -13,6 +13,9 @@ inline bool IsAsciiSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 inline bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+inline bool StartsWith(std::string_view s, std::string_view prefix) {
+  return s.size() >= prefix.size() && s.compare(0, prefix.size(), prefix) == 0;
+}
 inline bool IsAsciiUpper(char c) { return c >= 'A' && c <= 'Z'; }
 
 std::string UpperAscii(std::string_view s);

@@ -1,10 +1,9 @@
 #include "fetch/coastal.h"
 
-#include <cstdarg>
-#include <cstdio>
 #include <sys/stat.h>
 
 #include "common/paths.h"
+#include "fetch/fetch_cache.h"
 #include "fetch/html_text.h"
 #include "fetch/http_client.h"
 #include "fetch/portal.h"
@@ -15,35 +14,6 @@ const CoastalHub kCoastalHubs[2] = {
     {"navtex", "/navtex/"},
     {"coastal", "/coastal/"},
 };
-
-namespace {
-
-const char* Translate(TranslateFn tr, const char* english, std::string* keep) {
-  if (!tr) return english;
-  *keep = tr(english);
-  return keep->c_str();
-}
-
-// printf into a string of any length; fmt comes from the translation table.
-std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* fmt, ...) {
-  va_list ap;
-  va_start(ap, fmt);
-  va_list again;
-  va_copy(again, ap);
-  const int n = std::vsnprintf(nullptr, 0, fmt, ap);
-  va_end(ap);
-  std::string out;
-  if (n > 0) {
-    out.resize(static_cast<size_t>(n) + 1);
-    std::vsnprintf(out.data(), out.size(), fmt, again);
-    out.resize(static_cast<size_t>(n));
-  }
-  va_end(again);
-  return out;
-}
-
-}  // namespace
 
 CoastalFetchResult FetchCoastalHubs(const std::string& base_url) {
   const std::string base = StripTrailingSlashes(base_url.empty() ? PortalBaseUrl() : base_url);
@@ -83,9 +53,8 @@ int RegistryUrlCount(std::string_view json) {
 }
 
 std::string CoastalRegistryLine(TranslateFn tr) {
-  std::string keep;
-  const std::string line = Format(Translate(tr, "Coastal registry: 2 hubs (fallback) - %s", &keep),
-                                  StripTrailingSlashes(PortalBaseUrl()).c_str());
+  const std::string line =
+      FormatTranslated(tr, "Coastal registry: 2 hubs (fallback) - %s", StripTrailingSlashes(PortalBaseUrl()).c_str());
 
   if (LocalDataRoot().empty()) return line;
   const std::string path = CoastalRegistryPath();
@@ -100,9 +69,8 @@ std::string CoastalRegistryLine(TranslateFn tr) {
   if (urls == 0) urls = 2;
   const std::string edited_at = RegistryStringMember(json, "edited_at");
   const std::string edited =
-      edited_at.empty() ? std::string() : Format(Translate(tr, " (edited %s)", &keep), edited_at.c_str());
-  return Format(Translate(tr, "Coastal registry v%s - %d endpoint(s)%s", &keep), version.c_str(), urls,
-                edited.c_str());
+      edited_at.empty() ? std::string() : FormatTranslated(tr, " (edited %s)", edited_at.c_str());
+  return FormatTranslated(tr, "Coastal registry v%s - %d endpoint(s)%s", version.c_str(), urls, edited.c_str());
 }
 
 }  // namespace orvane

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "common/text.h"
 #include "fetch/coastal.h"
 #include "fetch/html_text.h"
 #include "fetch/http_client.h"
@@ -37,17 +38,6 @@ void AppendMark(std::string* status, const char* mark) {
   if (!status->empty()) *status += "; ";
   *status += mark;
 }
-
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
-
-std::string Trim(const std::string& s) {
-  size_t b = 0, e = s.size();
-  while (b < e && IsSpace(s[b])) ++b;
-  while (e > b && IsSpace(s[e - 1])) --e;
-  return s.substr(b, e - b);
-}
-
-bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 
 void AppendAgency(Agency agency, std::string* text, std::string* status, bool* ok) {
   const AgencyFetchResult r = FetchAgencyPage(agency, std::string());

@@ -22,12 +22,6 @@ namespace orvane {
 namespace fs = std::filesystem;
 namespace {
 
-const char* Translate(TranslateFn tr, const char* english, std::string* keep) {
-  if (!tr) return english;
-  *keep = tr(english);
-  return keep->c_str();
-}
-
 std::string UtcNow() { return FormatUtcTime(NowUtcMs(), "%Y-%m-%dT%H:%M:%SZ"); }
 
 bool ValidNavarea(int n) { return n >= 1 && n <= 21; }
@@ -100,20 +94,27 @@ bool RemoveFile(const std::string& path) {
   return !path.empty() && fs::remove(path, ec) && !ec;
 }
 
-std::string Format(TranslateFn tr, const char* english, ...) __attribute__((format(printf, 2, 3)));
+}  // namespace
 
-std::string Format(TranslateFn tr, const char* english, ...) {
-  std::string keep;
-  const char* fmt = Translate(tr, english, &keep);
-  char buf[512];
+std::string Translated(TranslateFn tr, const char* english) { return tr ? tr(english) : std::string(english); }
+
+std::string FormatTranslated(TranslateFn tr, const char* english, ...) {
+  const std::string fmt = Translated(tr, english);
   va_list ap;
   va_start(ap, english);
-  std::vsnprintf(buf, sizeof buf, fmt, ap);
+  va_list again;
+  va_copy(again, ap);
+  const int n = std::vsnprintf(nullptr, 0, fmt.c_str(), ap);
   va_end(ap);
-  return buf;
+  std::string out;
+  if (n > 0) {
+    out.resize(static_cast<size_t>(n) + 1);
+    std::vsnprintf(out.data(), out.size(), fmt.c_str(), again);
+    out.resize(static_cast<size_t>(n));
+  }
+  va_end(again);
+  return out;
 }
-
-}  // namespace
 
 std::string CacheDir() {
   if (LocalDataRoot().empty()) return std::string();
@@ -234,7 +235,7 @@ std::string PurgeStaleCache(TranslateFn tr, int* count) {
     }
   }
   if (count) *count = deleted;
-  return Format(tr, "Purged %d stale NAVAREA cache file(s) (>%d h)", deleted, kStaleCacheHours);
+  return FormatTranslated(tr, "Purged %d stale NAVAREA cache file(s) (>%d h)", deleted, kStaleCacheHours);
 }
 
 std::string PurgeAllCache(TranslateFn tr, int* count) {
@@ -253,16 +254,15 @@ std::string PurgeAllCache(TranslateFn tr, int* count) {
     }
   }
   if (count) *count = deleted;
-  return Format(tr, "Purged ALL fetch cache \xE2\x80\x94 %d file(s)", deleted);
+  return FormatTranslated(tr, "Purged ALL fetch cache \xE2\x80\x94 %d file(s)", deleted);
 }
 
 std::string CacheSizeReport(TranslateFn tr) {
-  std::string keep;
   const std::string dir = LocalDataRoot().empty() ? std::string() : FetchCacheDir();
   std::error_code ec;
-  if (dir.empty() || !fs::is_directory(dir, ec)) return Translate(tr, "Cache: (empty / not created yet)", &keep);
+  if (dir.empty() || !fs::is_directory(dir, ec)) return Translated(tr, "Cache: (empty / not created yet)");
   fs::directory_iterator it(dir, ec);
-  if (ec) return Translate(tr, "Cache: (unreadable)", &keep);
+  if (ec) return Translated(tr, "Cache: (unreadable)");
   size_t files = 0;
   uintmax_t total = 0;
   for (fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
@@ -274,7 +274,7 @@ std::string CacheSizeReport(TranslateFn tr) {
     total += size;
     ++files;
   }
-  return Format(tr, "Cache: %zu file(s), %.2f MB", files, static_cast<double>(total) / 1048576.0);
+  return FormatTranslated(tr, "Cache: %zu file(s), %.2f MB", files, static_cast<double>(total) / 1048576.0);
 }
 
 }  // namespace orvane

@@ -47,6 +47,10 @@ void AppendFetchErrorLog(int n, const std::string& url, const std::string& error
 // Texts shown to the user pass through a translation lookup; the purge and
 // report functions take it so the core needs no toolkit. Null: English.
 using TranslateFn = std::string (*)(const char* english);
+// english through tr (null: English as it stands).
+std::string Translated(TranslateFn tr, const char* english);
+// printf of the translated english, of any length.
+std::string FormatTranslated(TranslateFn tr, const char* english, ...) __attribute__((format(printf, 2, 3)));
 
 constexpr int kStaleCacheHours = 24;
 

@@ -127,8 +127,6 @@ bool IsFrameMark(const std::string& line) {
   return up == "NNNN" || up == "ZCZC";
 }
 
-bool StartsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
-
 // The href value at pos (which points at "href="), read from html.
 std::string ReadHref(std::string_view html, size_t pos, bool stop_at_tab) {
   size_t i = pos + 5;
