@@ -55,6 +55,24 @@ void ChartCanvas::NoteFullPaint() {
   if (on_first_full_paint) window()->CallAfter([this] { if (on_first_full_paint) on_first_full_paint(); });
 }
 
+const wxBitmap& ChartCanvas::BaseLayer(const PlugIn_ViewPort& vp) {
+  if (!base_valid_ || !base_.IsOk() || base_.GetWidth() != vp.pix_width || base_.GetHeight() != vp.pix_height ||
+      base_clat_ != vp.clat || base_clon_ != vp.clon || base_ppm_ != vp.view_scale_ppm) {
+    if (!base_.IsOk() || base_.GetWidth() != vp.pix_width || base_.GetHeight() != vp.pix_height)
+      base_.Create(vp.pix_width, vp.pix_height, 24);
+    {
+      wxMemoryDC mem(base_);
+      DrawBase(mem, vp);
+    }
+    base_clat_ = vp.clat;
+    base_clon_ = vp.clon;
+    base_ppm_ = vp.view_scale_ppm;
+    base_valid_ = true;
+    ++base_generation_;
+  }
+  return base_;
+}
+
 void ChartCanvas::DrawBase(wxDC& dc, const PlugIn_ViewPort& vp) {
   dc.SetBackground(wxBrush(kSea));
   dc.Clear();
@@ -198,11 +216,7 @@ class DcCanvas : public wxPanel, public ChartCanvas {
   explicit DcCanvas(wxWindow* parent) : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxWANTS_CHARS) {
     SetBackgroundStyle(wxBG_STYLE_PAINT);
     Bind(wxEVT_PAINT, &DcCanvas::OnPaint, this);
-    Bind(wxEVT_SIZE, [this](wxSizeEvent& e) { ChartCanvas::Refresh(); e.Skip(); });
-    Bind(wxEVT_KEY_DOWN, &DcCanvas::HandleKey, this);
-    for (auto type : {wxEVT_MOTION, wxEVT_LEFT_DOWN, wxEVT_LEFT_UP, wxEVT_LEFT_DCLICK, wxEVT_RIGHT_DOWN,
-                      wxEVT_RIGHT_UP, wxEVT_MOUSEWHEEL})
-      Bind(type, &DcCanvas::HandleMouse, this);
+    BindEvents(this);
   }
   wxWindow* window() override { return this; }
   bool is_opengl() const override { return false; }
@@ -224,7 +238,7 @@ class DcCanvas : public wxPanel, public ChartCanvas {
     NoteFullPaint();
   }
   void Render(wxDC& dc, PlugIn_ViewPort vp) {
-    DrawBase(dc, vp);
+    dc.DrawBitmap(BaseLayer(vp), 0, 0);
     if (plugin_)
       for (int layer : kLayers) plugin_->RenderOverlayMultiCanvas(dc, &vp, 0, layer);
     DrawOwnShip(dc, vp);
@@ -240,11 +254,7 @@ class GlCanvas : public wxGLCanvas, public ChartCanvas {
       : wxGLCanvas(parent, attrs, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxWANTS_CHARS) {
     SetBackgroundStyle(wxBG_STYLE_PAINT);
     Bind(wxEVT_PAINT, &GlCanvas::OnPaint, this);
-    Bind(wxEVT_SIZE, [this](wxSizeEvent& e) { ChartCanvas::Refresh(); e.Skip(); });
-    Bind(wxEVT_KEY_DOWN, &GlCanvas::HandleKey, this);
-    for (auto type : {wxEVT_MOTION, wxEVT_LEFT_DOWN, wxEVT_LEFT_UP, wxEVT_LEFT_DCLICK, wxEVT_RIGHT_DOWN,
-                      wxEVT_RIGHT_UP, wxEVT_MOUSEWHEEL})
-      Bind(type, &GlCanvas::HandleMouse, this);
+    BindEvents(this);
   }
   ~GlCanvas() override { delete context_; }
   wxWindow* window() override { return this; }
@@ -278,12 +288,11 @@ class GlCanvas : public wxGLCanvas, public ChartCanvas {
 
   void Render(PlugIn_ViewPort vp) {
     const int w = vp.pix_width, h = vp.pix_height;
-    wxBitmap base(w, h, 24);
-    {
-      wxMemoryDC mem(base);
-      DrawBase(mem, vp);
+    const wxBitmap& base = BaseLayer(vp);
+    if (image_generation_ != base_generation()) {
+      base_image_ = base.ConvertToImage();
+      image_generation_ = base_generation();
     }
-    wxImage img = base.ConvertToImage();
     glViewport(0, 0, w, h);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -296,7 +305,7 @@ class GlCanvas : public wxGLCanvas, public ChartCanvas {
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glRasterPos2i(0, 0);
     glPixelZoom(1.f, -1.f);
-    glDrawPixels(w, h, GL_RGB, GL_UNSIGNED_BYTE, img.GetData());
+    glDrawPixels(w, h, GL_RGB, GL_UNSIGNED_BYTE, base_image_.GetData());
     glPixelZoom(1.f, 1.f);
     if (plugin_)
       for (int layer : kLayers) plugin_->RenderGLOverlayMultiCanvas(context_, &vp, 0, layer);
@@ -323,6 +332,8 @@ class GlCanvas : public wxGLCanvas, public ChartCanvas {
   }
 
   wxGLContext* context_ = nullptr;
+  wxImage base_image_;  // the base layer as pixels for glDrawPixels
+  int image_generation_ = -1;
 };
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include <wx/bitmap.h>
 #include <wx/dc.h>
 #include <wx/string.h>
 #include <wx/window.h>
@@ -33,11 +34,16 @@ class ChartCanvas {
   virtual bool is_opengl() const = 0;
 
   void set_plugin(opencpn_plugin_118* p) { plugin_ = p; Refresh(); }
-  void set_coastline(std::vector<Polyline> coast) { coast_ = std::move(coast); Refresh(); }
+  void set_coastline(std::vector<Polyline> coast) {
+    coast_ = std::move(coast);
+    base_valid_ = false;
+    Refresh();
+  }
   // The canvas keeps its own copy: the host replaces or drops its route while
   // a paint may still be pending.
   void set_route(const HostRoute* route) {
     route_ = route ? std::optional<HostRoute>(*route) : std::nullopt;
+    base_valid_ = false;
     Refresh();
   }
   void set_own_ship(double lat, double lon) { own_ = std::make_pair(lat, lon); Refresh(); }
@@ -55,8 +61,24 @@ class ChartCanvas {
 
  protected:
   void Refresh();
-  // Base map and route under the overlay, own ship over it.
-  void DrawBase(wxDC& dc, const PlugIn_ViewPort& vp);
+  // Mouse, key and size events of the canvas window w.
+  void BindEvents(wxWindow* w) {
+    w->Bind(wxEVT_SIZE, [this](wxSizeEvent& e) {
+      Refresh();
+      e.Skip();
+    });
+    w->Bind(wxEVT_KEY_DOWN, &ChartCanvas::HandleKey, this);
+    for (auto type : {wxEVT_MOTION, wxEVT_LEFT_DOWN, wxEVT_LEFT_UP, wxEVT_LEFT_DCLICK, wxEVT_RIGHT_DOWN,
+                      wxEVT_RIGHT_UP, wxEVT_MOUSEWHEEL})
+      w->Bind(type, &ChartCanvas::HandleMouse, this);
+  }
+  // The base map and the route under the overlay, drawn for vp. It is drawn
+  // again only when the view, the window size, the map or the route changed,
+  // not for every repaint the overlay asks for (hover, highlight).
+  const wxBitmap& BaseLayer(const PlugIn_ViewPort& vp);
+  // Counts the times the base layer was drawn, so a canvas can tell when
+  // what it made of it is out of date.
+  int base_generation() const { return base_generation_; }
   void DrawOwnShip(wxDC& dc, const PlugIn_ViewPort& vp);
   std::optional<wxPoint> OwnShipPixel(const PlugIn_ViewPort& vp) const {
     if (!own_) return std::nullopt;
@@ -71,6 +93,7 @@ class ChartCanvas {
   static constexpr int kLayers[] = {0, 64, 128};
 
  private:
+  void DrawBase(wxDC& dc, const PlugIn_ViewPort& vp);
   void DrawGraticule(wxDC& dc, const PlugIn_ViewPort& vp);
   void DrawCoast(wxDC& dc, const PlugIn_ViewPort& vp);
   void DrawRoute(wxDC& dc, const PlugIn_ViewPort& vp);
@@ -84,6 +107,10 @@ class ChartCanvas {
   wxPoint drag_from_;
   bool dragging_ = false;
   bool full_paint_seen_ = false;
+  wxBitmap base_;
+  bool base_valid_ = false;
+  double base_clat_ = 0, base_clon_ = 0, base_ppm_ = 0;
+  int base_generation_ = 0;
 };
 
 }  // namespace orvane::host

@@ -140,6 +140,8 @@ class HostApp : public wxApp {
 
     BuildFrame(!parser.Found("dc"));
     if (!coast_path.empty()) g_host.canvas->set_coastline(ReadCoastline(coast_path.ToStdString()));
+    // A route centres the chart on its start unless --center says otherwise.
+    if (parser.Found("route", &value) && !LoadRoute(value)) return Fail();
     if (parser.Found("center", &value) || parser.Found("centre", &value)) {
       double lat, lon;
       if (!ParseLatLon(value, &lat, &lon)) {
@@ -157,7 +159,6 @@ class HostApp : public wxApp {
       g_host.canvas->SetScalePpm(PpmForChartScale(scale));
     }
     g_host.canvas->on_first_full_paint = [this] { OnFirstFullPaint(); };
-    if (parser.Found("route", &value) && !LoadRoute(value)) return Fail();
 
     std::string error;
     if (!loader_.Open(plugin_path.ToStdString(), &error)) {
