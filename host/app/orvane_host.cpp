@@ -202,11 +202,9 @@ class HostApp : public wxApp {
       const int id = g_host.tools.empty() ? -1 : g_host.tools.begin()->first;
       if (id >= 0) CallAfter([this, id] {
         g_host.tools[id]->OnToolbarToolCallback(id);
-        // The window appears a moment after the click; look for it a few times.
-        place_timer_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
-          if (PlaceMessageWindow() || ++place_tries_ > 20) place_timer_.Stop();
+        AwaitMessageWindow([this](wxTopLevelWindow* win) {
+          if (win) PlaceMessageWindow(win);
         });
-        place_timer_.Start(250);
       });
     }
     double quit_after = 0;
@@ -417,12 +415,23 @@ class HostApp : public wxApp {
 
   // Puts the plug-in's window beside the chart when the screen has room, so
   // that neither hides the other.
-  bool PlaceMessageWindow() {
-    wxTopLevelWindow* win = MessageWindow();
-    if (!win || !frame_) return false;
+  void PlaceMessageWindow(wxTopLevelWindow* win) {
+    if (!frame_) return;
     const wxRect chart = frame_->GetScreenRect();
     if (chart.GetRight() + 1 + win->GetSize().x <= wxGetDisplaySize().x) win->Move(chart.GetRight() + 1, chart.y);
-    return true;
+  }
+
+  // The plug-in's window appears a moment after the click: then() gets it
+  // once it is shown, or null after about ten seconds without it.
+  void AwaitMessageWindow(std::function<void(wxTopLevelWindow*)> then) {
+    window_tries_ = 0;
+    window_timer_.Bind(wxEVT_TIMER, [this, then](wxTimerEvent&) {
+      wxTopLevelWindow* win = MessageWindow();
+      if (!win && ++window_tries_ < 40) return;
+      window_timer_.Stop();
+      then(win);
+    });
+    window_timer_.Start(250);
   }
 
   void StartWindowShot() {
@@ -430,34 +439,23 @@ class HostApp : public wxApp {
       const int id = g_host.tools.empty() ? -1 : g_host.tools.begin()->first;
       if (id >= 0) g_host.tools[id]->OnToolbarToolCallback(id);
     }
-    // The window appears a moment after the click.
-    shot_timer_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { OnShotTimer(); });
-    shot_timer_.StartOnce(250);
-  }
-
-  void OnShotTimer() {
-    wxTopLevelWindow* win = MessageWindow();
-    if (!win && ++shot_tries_ < 40) {
-      shot_timer_.StartOnce(250);
-      return;
-    }
-    if (!win) {
-      std::fprintf(stderr, "orvane-host: the plug-in opened no message window\n");
-      exit_code_ = 1;
-      return Quit();
-    }
-    if (shot_stage_++ == 0) {
-      PlaceMessageWindow();
+    AwaitMessageWindow([this](wxTopLevelWindow* win) {
+      if (!win) {
+        std::fprintf(stderr, "orvane-host: the plug-in opened no message window\n");
+        exit_code_ = 1;
+        return Quit();
+      }
+      PlaceMessageWindow(win);
       win->Raise();
       int page = 0;
       WindowShotPage(window_shot_, &page);
       if (auto* book = dynamic_cast<wxNotebook*>(
               FindChild(win, [](wxWindow* c) { return dynamic_cast<wxNotebook*>(c) != nullptr; })))
         book->SetSelection(page);
-      shot_timer_.StartOnce(800);  // lets the page lay itself out and paint
-      return;
-    }
-    window_shot_ == "detail" ? ShootDetail() : ShootWindow();
+      // Lets the page lay itself out and paint.
+      shot_timer_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { window_shot_ == "detail" ? ShootDetail() : ShootWindow(); });
+      shot_timer_.StartOnce(800);
+    });
   }
 
   void ShootWindow() {
@@ -499,7 +497,7 @@ class HostApp : public wxApp {
   void OnFrameClose(wxCloseEvent& e) {
     quit_timer_.Stop();
     shot_timer_.Stop();
-    place_timer_.Stop();
+    window_timer_.Stop();
     detail_timer_.Stop();
     fix_timer_.Stop();
     g_host.canvas->set_plugin(nullptr);
@@ -519,9 +517,9 @@ class HostApp : public wxApp {
   bool tracking_ = false;
   double track_nm_ = 0;
   wxString screenshot_, screenshot_screen_, window_shot_, window_shot_file_;
-  wxTimer shot_timer_, detail_timer_, place_timer_;
+  wxTimer shot_timer_, detail_timer_, window_timer_;
   bool quitting_ = false;
-  int place_tries_ = 0, shot_tries_ = 0, shot_stage_ = 0;
+  int window_tries_ = 0;
   int exit_code_ = 0;
 };
 
