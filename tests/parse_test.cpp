@@ -64,7 +64,7 @@ TEST(ExtractPositions, AcceptedAndRejectedNotations) {
   }
 }
 
-TEST(ReadRadius, LargestStatedDistance) {
+TEST(ReadRadius, OnlyADistanceStatedAroundSomething) {
   struct Case {
     const char* upper;
     double nm;
@@ -72,14 +72,14 @@ TEST(ReadRadius, LargestStatedDistance) {
   const Case cases[] = {
       {"WITHIN 2 NM OF 41-00N 029-00E", 2},
       {"SAFE DISTANCE 500 METERS", 500 / 1852.0},
-      {"0.5 NM", 0.5},                    // a fraction belongs to its number
-      {"030-35.25E, 2 NM", 2},            // minutes are no distance
+      {"WITHIN 0.5 NM OF 41-00N 029-00E", 0.5},  // a fraction belongs to its number
+      {"030-35.25E, 2 NM", 0},                   // a bare distance surrounds nothing
       {"WITHIN 20 MILES OF 12-44.00N", 20},
-      {"3 KM", 3000 / 1852.0},
-      {"2 KILOMETRES", 2000 / 1852.0},
-      {"600 NM", 0},
-      {"2000000 METERS", 500},
-      {"10 NM. WIDE BERTH, 1 NM", 10},
+      {"WITHIN 3 KM OF", 3000 / 1852.0},
+      {"RADIUS 2 KILOMETRES", 2000 / 1852.0},
+      {"WITHIN 600 NM OF", 0},
+      {"WITHIN 2000000 METERS OF", 500},
+      {"10 NM. WIDE BERTH, 1 NM", 0},
       {"NO DISTANCE 12", 0},
       {"", 0},
   };
@@ -97,10 +97,11 @@ TEST(BuildGeometries, KindsFromPositionCountAndWording) {
   };
   const Case cases[] = {
       {"WITHIN 2 NM OF 41-00N 029-00E", {GEOM_CIRCLE}, 2},
-      {"RADIUS 41-00N 029-00E", {GEOM_CIRCLE}, 0},
+      {"RADIUS 41-00N 029-00E", {GEOM_POINT}, 0},  // the word without a distance
       {"BUOY 41-00N 029-00E", {GEOM_POINT}, 0},
-      {"41-00N 029-00E 41-10N 029-10E 2 NM", {GEOM_POLYLINE, GEOM_CIRCLE}, 2},
-      {"41-00N 029-00E 41-10N 029-10E", {GEOM_POLYLINE}, 0},
+      {"41-00N 029-00E 41-10N 029-10E 2 NM", {GEOM_POINT, GEOM_POINT}, 0},
+      {"41-00N 029-00E 41-10N 029-10E", {GEOM_POINT, GEOM_POINT}, 0},
+      {"CABLE BETWEEN 41-00N 029-00E AND 41-10N 029-10E", {GEOM_POLYLINE}, 0},
       {"41-00N 029-00E 41-10N 029-10E 41-10N 029-00E 5 NM", {GEOM_POLYGON}, 0},
       {"NOTHING HERE", {}, 0},
   };
@@ -113,9 +114,6 @@ TEST(BuildGeometries, KindsFromPositionCountAndWording) {
       EXPECT_DOUBLE_EQ(g.back().radius_nm, c.radius);
     }
   }
-  const auto line = BuildGeometries("41-00N 029-00E 41-10N 029-10E 2 NM", "41-00N 029-00E 41-10N 029-10E 2 NM");
-  EXPECT_NEAR(line[1].points[0].first, 41.083333, 1e-5);
-  EXPECT_NEAR(line[1].points[0].second, 29.083333, 1e-5);
 }
 
 TEST(OrderAroundCentre, AntimeridianAreasKeepTheirShape) {
@@ -130,10 +128,17 @@ TEST(OrderAroundCentre, AntimeridianAreasKeepTheirShape) {
     EXPECT_GE(a[i].second, -180.0);
     EXPECT_LE(a[i].second, 180.0);
   }
-  // The middle of a line across 180 lies near 180, not near 0.
-  const auto g = BuildGeometries("10-00N 179-00E 10-00N 179-00W 1 NM", "10-00N 179-00E 10-00N 179-00W 1 NM");
-  ASSERT_EQ(g.size(), 2u);
-  EXPECT_NEAR(std::abs(g[1].points[0].second), 180.0, 1e-9);
+  // Both rings cross themselves as written, so both are put in order.
+  EXPECT_TRUE(RingCrossesItself(across));
+  EXPECT_TRUE(RingCrossesItself(shifted));
+  EXPECT_FALSE(RingCrossesItself(a));
+  // A corridor across 180 keeps its vertices where the text puts them.
+  const std::string text = "WITHIN 1 NM OF TRACKLINE JOINING 10-00N 179-00E, 10-00N 179-00W";
+  const auto g = BuildGeometries(text, text);
+  ASSERT_EQ(g.size(), 1u);
+  EXPECT_EQ(g[0].kind, GEOM_POLYLINE);
+  EXPECT_EQ(g[0].radius_nm, 1.0);
+  EXPECT_EQ(g[0].points, (std::vector<LatLon>{{10, 179}, {10, -179}}));
 }
 
 TEST(Classify, BuiltInRulesExceptionsAndFallbacks) {
@@ -432,11 +437,10 @@ TEST(ParseBulletin, SampleGivesItsFourWarnings) {
   EXPECT_EQ(p139.points, ExtractPositions(msgs[1].raw_text));
   EXPECT_EQ(msgs[2].geoms[0].kind, GEOM_CIRCLE);
   EXPECT_NEAR(msgs[2].geoms[0].radius_nm, 0.26998, 1e-5);
-  // 0100/26 comes out in reverse text order.
-  auto rev = ExtractPositions(msgs[3].raw_text);
-  std::reverse(rev.begin(), rev.end());
-  EXPECT_EQ(msgs[3].geoms[0].points, rev);
-  EXPECT_NEAR(rev[0].first, 37.870833, 1e-5);
+  // 0100/26 keeps the order of its text too, starting at 38-30.60N 000-30.80E.
+  const auto p100 = ExtractPositions(msgs[3].raw_text);
+  EXPECT_EQ(msgs[3].geoms[0].points, p100);
+  EXPECT_NEAR(p100[0].first, 38.51, 1e-5);
 }
 
 }  // namespace

@@ -7,89 +7,244 @@
 #include <unordered_map>
 
 #include "common/text.h"
+#include "parse/text_scan.h"
 
 namespace orvane {
 namespace {
 
 constexpr double kNearDegrees = 1e-5;
-constexpr double kMaxRadiusNm = 500.0;
-constexpr double kMetresPerNm = 1852.0;
 
-char UpperAt(std::string_view t, size_t i) {
-  const char c = t[i];
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// The signs written after minutes and seconds, in ASCII and UTF-8.
+constexpr std::string_view kMinuteSigns[] = {"'", "\xE2\x80\xB2", "\xE2\x80\x99", "\xC2\xB4"};
+constexpr std::string_view kSecondSigns[] = {"''", "\"", "\xE2\x80\xB3", "\xE2\x80\x99\xE2\x80\x99", "\xE2\x80\x9D"};
+constexpr std::string_view kDegreeSigns[] = {"\xC2\xB0", "\xC2\xBA"};
+// Joiners between latitude and longitude besides blanks, '-', ',' and '/'.
+constexpr std::string_view kJoinerWords[] = {"\xE2\x80\x93", "\xE2\x80\x94", "LONG.", "LONG", "LON."};
+
+struct Hemisphere {
+  std::string_view text;
+  bool negative;
+};
+constexpr Hemisphere kLatHemispheres[] = {
+    {"N", false}, {"S", true}, {"n", false}, {"s", true},
+    {"\xD0\xA1", false}, {"\xD1\x81", false},  // С с (север)
+    {"\xD0\xAE", true},  {"\xD1\x8E", true},   // Ю ю (юг)
+};
+constexpr Hemisphere kLonHemispheres[] = {
+    {"E", false}, {"W", true}, {"e", false}, {"w", true},
+    {"\xD0\x92", false}, {"\xD0\xB2", false},  // В в (восток)
+    {"\xD0\x97", true},  {"\xD0\xB7", true},   // З з (запад)
+};
+
+template <size_t N>
+size_t MatchAny(std::string_view t, size_t i, const std::string_view (&options)[N]) {
+  for (std::string_view o : options)
+    if (t.compare(i, o.size(), o) == 0) return o.size();
+  return 0;
 }
 
-// Degrees: 1..max_digits digits, then one '-' or blank.
-bool ReadDegrees(std::string_view t, size_t* i, size_t max_digits, int* deg) {
-  size_t k = *i;
-  int v = 0;
-  while (k < t.size() && IsAsciiDigit(t[k]) && k - *i < max_digits + 1) v = v * 10 + (t[k++] - '0');
-  const size_t n = k - *i;
-  if (n == 0 || n > max_digits) return false;
-  if (k >= t.size() || (t[k] != '-' && t[k] != ' ')) return false;
-  ++k;
-  while (k < t.size() && t[k] == ' ') ++k;
-  *deg = v;
-  *i = k;
-  return true;
+size_t SkipBlanks(std::string_view t, size_t i) {
+  while (i < t.size() && (t[i] == ' ' || t[i] == '\t')) ++i;
+  return i;
 }
 
-// Minutes: the longest run of digits and '.'; its value is the decimal
-// number at the start of the run.
-bool ReadMinutes(std::string_view t, size_t* i, double* minutes) {
-  size_t k = *i;
-  while (k < t.size() && (IsAsciiDigit(t[k]) || t[k] == '.')) ++k;
-  if (k == *i) return false;
+size_t DigitRun(std::string_view t, size_t i) {
+  size_t k = i;
+  while (k < t.size() && IsAsciiDigit(t[k])) ++k;
+  return k - i;
+}
+
+double DigitsValue(std::string_view t, size_t i, size_t n) {
+  double v = 0;
+  for (size_t k = 0; k < n; ++k) v = v * 10 + (t[i + k] - '0');
+  return v;
+}
+
+double FractionValue(std::string_view t, size_t i, size_t n) {
   double v = 0, scale = 1;
-  bool frac = false;
-  for (size_t j = *i; j < k; ++j) {
-    if (t[j] == '.') {
-      if (frac) break;
-      frac = true;
-    } else if (frac) {
-      scale /= 10;
-      v += (t[j] - '0') * scale;
-    } else {
-      v = v * 10 + (t[j] - '0');
+  for (size_t k = 0; k < n; ++k) {
+    scale /= 10;
+    v += (t[i + k] - '0') * scale;
+  }
+  return v;
+}
+
+enum class DegreeSep { kDash, kBlank, kSign };
+
+// One coordinate: degrees, minutes and optional seconds, then the
+// hemisphere letter. On success *end is just after the letter.
+struct Coordinate {
+  double value = 0;
+  bool negative = false;
+  size_t minute_digits = 0;  // whole-minute digits as written
+  size_t end = 0;
+};
+
+template <size_t N>
+bool ReadCoordinate(std::string_view t, size_t s, size_t max_degree_digits, double max_degrees,
+                    const Hemisphere (&hemispheres)[N], Coordinate* out) {
+  size_t i = s;
+  const size_t nd = DigitRun(t, i);
+  if (nd == 0 || nd > max_degree_digits) return false;
+  const double deg = DigitsValue(t, i, nd);
+  i += nd;
+  if (i >= t.size()) return false;
+  DegreeSep sep;
+  if (t[i] == '-') {
+    sep = DegreeSep::kDash;
+    ++i;
+  } else if (t[i] == ' ') {
+    sep = DegreeSep::kBlank;
+    ++i;
+  } else if (size_t n = MatchAny(t, i, kDegreeSigns)) {
+    sep = DegreeSep::kSign;
+    i += n;
+  } else {
+    return false;
+  }
+  i = SkipBlanks(t, i);
+
+  // Minutes: whole digits, then a decimal point or comma and its digits;
+  // a digits-only field of three or more is two whole digits and a fraction.
+  const size_t nm = DigitRun(t, i);
+  if (nm == 0) return false;
+  double minutes;
+  size_t whole_digits = nm;
+  bool fractional = false;
+  if (i + nm + 1 < t.size() && (t[i + nm] == '.' || t[i + nm] == ',') && IsAsciiDigit(t[i + nm + 1])) {
+    minutes = DigitsValue(t, i, nm);
+    const size_t nf = DigitRun(t, i + nm + 1);
+    minutes += FractionValue(t, i + nm + 1, nf);
+    i += nm + 1 + nf;
+    fractional = true;
+  } else if (nm >= 3) {
+    minutes = DigitsValue(t, i, 2) + FractionValue(t, i + 2, nm - 2);
+    whole_digits = 2;
+    i += nm;
+    fractional = true;
+  } else {
+    minutes = DigitsValue(t, i, nm);
+    i += nm;
+  }
+
+  double seconds = 0;
+  const size_t minute_sign = MatchAny(t, i, kMinuteSigns);
+  if (minute_sign != 0 && MatchAny(t, i, kSecondSigns) == 0) i += minute_sign;
+  if (!fractional) {
+    // Seconds follow the minutes the way the minutes follow the degrees.
+    size_t k = i;
+    bool may_follow = false;
+    if (sep == DegreeSep::kDash && minute_sign == 0 && k < t.size() && t[k] == '-') {
+      ++k;
+      may_follow = true;
+    } else if (sep != DegreeSep::kDash) {
+      const size_t b = SkipBlanks(t, k);
+      may_follow = minute_sign != 0 || b > k;
+      k = b;
+    }
+    const size_t ns = may_follow ? DigitRun(t, k) : 0;
+    if (ns > 0) {
+      double v = DigitsValue(t, k, ns);
+      size_t e = k + ns;
+      if (e + 1 < t.size() && t[e] == '.' && IsAsciiDigit(t[e + 1])) {
+        const size_t nf = DigitRun(t, e + 1);
+        v += FractionValue(t, e + 1, nf);
+        e += 1 + nf;
+      }
+      if (sep != DegreeSep::kDash && minute_sign == 0 && ns >= 3) {
+        minutes += FractionValue(t, k, ns);  // "44 14 132N": minutes 14.132
+      } else {
+        seconds = v;
+      }
+      i = e;
+      if (size_t n = MatchAny(t, i, kSecondSigns)) i += n;
+      else if (size_t n2 = MatchAny(t, i, kMinuteSigns)) i += n2;
     }
   }
-  while (k < t.size() && t[k] == ' ') ++k;
-  *minutes = v;
-  *i = k;
+  i = SkipBlanks(t, i);
+  if (i >= t.size()) return false;
+  const Hemisphere* h = nullptr;
+  for (const Hemisphere& c : hemispheres)
+    if (t.compare(i, c.text.size(), c.text) == 0) h = &c;
+  if (h == nullptr) return false;
+  if (minutes >= 60.0 || seconds >= 60.0) return false;
+  const double value = deg + minutes / 60.0 + seconds / 3600.0;
+  if (value > max_degrees) return false;
+  out->value = value;
+  out->negative = h->negative;
+  out->minute_digits = whole_digits;
+  out->end = i + h->text.size();
   return true;
 }
 
-// One position starting at the first digit of a run; on success *end is
-// just after the E or W letter.
-bool ReadPosition(std::string_view t, size_t s, LatLon* out, size_t* end) {
-  size_t i = s;
-  int lat_deg = 0, lon_deg = 0;
-  double lat_min = 0, lon_min = 0;
-  if (!ReadDegrees(t, &i, 3, &lat_deg) || !ReadMinutes(t, &i, &lat_min)) return false;
-  if (i >= t.size()) return false;
-  const char ns = UpperAt(t, i);
-  if (ns != 'N' && ns != 'S') return false;
-  ++i;
-  while (i < t.size() && (t[i] == ' ' || t[i] == '\t' || t[i] == '\r' || t[i] == '\n' || t[i] == '-')) ++i;
-  if (i >= t.size() || !IsAsciiDigit(t[i])) return false;
-  if (!ReadDegrees(t, &i, 4, &lon_deg) || !ReadMinutes(t, &i, &lon_min)) return false;
-  if (i >= t.size()) return false;
-  const char ew = UpperAt(t, i);
-  if (ew != 'E' && ew != 'W') return false;
-  if (lat_min >= 60 || lon_min >= 60) return false;
-  const double lat = lat_deg + lat_min / 60.0;
-  const double lon = lon_deg + lon_min / 60.0;
-  // Degrees and minutes together stay on the globe: 90-30N is no latitude.
-  if (lat > 90.0 || lon > 180.0) return false;
-  *out = {ns == 'S' ? -lat : lat, ew == 'W' ? -lon : lon};
-  *end = i + 1;
+// Bytes between a latitude and its longitude: blanks, line ends, dashes,
+// a comma or slash, "LONG.".
+size_t SkipJoiners(std::string_view t, size_t i) {
+  for (;;) {
+    while (i < t.size() && (IsAsciiSpace(t[i]) || t[i] == '-' || t[i] == ',' || t[i] == '/')) ++i;
+    if (i >= t.size()) return i;
+    size_t n = 0;
+    for (std::string_view w : kJoinerWords) {
+      if (t.size() - i >= w.size() && std::equal(w.begin(), w.end(), t.begin() + i, [](char a, char b) {
+            return a == ((b >= 'a' && b <= 'z') ? static_cast<char>(b - 'a' + 'A') : b);
+          })) {
+        n = w.size();
+        break;
+      }
+    }
+    if (n == 0) return i;
+    i += n;
+  }
+}
+
+struct Candidate {
+  PositionSpan span;
+  size_t minute_digits_lon = 2;
+};
+
+bool ReadPosition(std::string_view t, size_t s, Candidate* out) {
+  Coordinate lat, lon;
+  if (!ReadCoordinate(t, s, 3, 90.0, kLatHemispheres, &lat)) return false;
+  const size_t j = SkipJoiners(t, lat.end);
+  if (j >= t.size() || !IsAsciiDigit(t[j])) return false;
+  if (!ReadCoordinate(t, j, 4, 180.0, kLonHemispheres, &lon)) return false;
+  out->span.pos = {lat.negative ? -lat.value : lat.value, lon.negative ? -lon.value : lon.value};
+  out->span.begin = s;
+  out->span.end = lon.end;
+  out->minute_digits_lon = lon.minute_digits;
   return true;
 }
 
-// Drops each position that lies within the near-duplicate distance of one
-// kept before it, in both coordinates. A grid of cells that size keeps it
-// linear for messages listing hundreds of positions.
+// A text received with errors: a reception-error mark, or a position-like
+// fragment run into letters ("55-55.14QXTYYE").
+bool ShowsReceptionDamage(std::string_view t) {
+  if (t.find('*') != std::string_view::npos) return true;
+  for (size_t i = 0; i + 2 < t.size(); ++i) {
+    if (!IsAsciiDigit(t[i]) || t[i + 1] != '-' || !IsAsciiDigit(t[i + 2])) continue;
+    size_t k = i + 2;
+    while (k < t.size() && IsAsciiDigit(t[k])) ++k;
+    if (k + 1 < t.size() && t[k] == '.' && IsAsciiDigit(t[k + 1])) {
+      ++k;
+      while (k < t.size() && IsAsciiDigit(t[k])) ++k;
+    }
+    // Three or more letters run into the number: not a hemisphere, not a
+    // unit ("100-200M", "14-17KTS" and "2-3UTC" are read as written).
+    size_t e = k;
+    while (e < t.size() && IsAsciiLetter(t[e])) ++e;
+    if (e - k >= 3) {
+      const std::string word = UpperAscii(t.substr(k, e - k));
+      if (word != "UTC" && word != "KTS" && word != "HPA" && word != "MTR" && word != "MTS") return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+// A grid of cells the near-duplicate size keeps this linear for messages
+// listing hundreds of positions.
 std::vector<LatLon> RemoveNearDuplicates(const std::vector<LatLon>& found) {
   std::vector<LatLon> kept;
   std::unordered_map<uint64_t, std::vector<size_t>> cells;
@@ -117,6 +272,8 @@ std::vector<LatLon> RemoveNearDuplicates(const std::vector<LatLon>& found) {
   return kept;
 }
 
+namespace {
+
 // lon moved by whole turns to lie within 180 degrees of ref, so that areas
 // across the antimeridian keep their shape.
 double Unwrap(double lon, double ref) {
@@ -125,18 +282,23 @@ double Unwrap(double lon, double ref) {
   return lon;
 }
 
-double Wrap(double lon) {
-  while (lon > 180.0) lon -= 360.0;
-  while (lon < -180.0) lon += 360.0;
-  return lon;
+double Cross(double ax, double ay, double bx, double by, double cx, double cy) {
+  return (bx - ax) * (cy - ay) - (by - ay) * (cx - ax);
 }
 
-bool HasUnit(std::string_view w, std::string_view unit) { return w.find(unit) != std::string_view::npos; }
+// Proper crossing of segments ab and cd (touching ends do not count).
+bool SegmentsCross(const LatLon& a, const LatLon& b, const LatLon& c, const LatLon& d) {
+  const double d1 = Cross(c.second, c.first, d.second, d.first, a.second, a.first);
+  const double d2 = Cross(c.second, c.first, d.second, d.first, b.second, b.first);
+  const double d3 = Cross(a.second, a.first, b.second, b.first, c.second, c.first);
+  const double d4 = Cross(a.second, a.first, b.second, b.first, d.second, d.first);
+  return ((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0));
+}
 
 }  // namespace
 
-std::vector<LatLon> ExtractPositions(std::string_view t) {
-  std::vector<LatLon> found;
+std::vector<PositionSpan> FindPositions(std::string_view t) {
+  std::vector<Candidate> found;
   size_t s = 0;
   while (s < t.size()) {
     if (!IsAsciiDigit(t[s])) {
@@ -145,54 +307,80 @@ std::vector<LatLon> ExtractPositions(std::string_view t) {
     }
     // A candidate starts only at the first digit of a run: "1042-30N" is
     // no latitude, and neither is its tail "42-30N".
-    LatLon p;
-    size_t end = 0;
-    if (ReadPosition(t, s, &p, &end)) {
-      found.push_back(p);
-      s = end;
+    Candidate c;
+    if (ReadPosition(t, s, &c)) {
+      found.push_back(c);
+      s = c.span.end;
       continue;
     }
     while (s < t.size() && IsAsciiDigit(t[s])) ++s;
   }
-  return RemoveNearDuplicates(found);
+  // In a damaged frame a one-digit minute field is a dropped digit, and
+  // the position it gives may lie thousands of miles away: leave it out.
+  const bool damaged = ShowsReceptionDamage(t);
+  std::vector<PositionSpan> out;
+  out.reserve(found.size());
+  for (const Candidate& c : found)
+    if (!(damaged && c.minute_digits_lon < 2)) out.push_back(c.span);
+  return out;
+}
+
+std::vector<LatLon> ExtractPositions(std::string_view t) {
+  std::vector<LatLon> p;
+  for (const PositionSpan& s : FindPositions(t)) p.push_back(s.pos);
+  return RemoveNearDuplicates(p);
+}
+
+std::vector<LatLon> ReadLimitBox(std::string_view t, size_t from, size_t to) {
+  to = std::min(to, t.size());
+  const std::string_view u = t;
+  // Two coordinates of one kind joined by AND (or TO, or a dash).
+  auto read_pair = [&](size_t i, bool lat, double* a, double* b, size_t* end) {
+    Coordinate c1, c2;
+    i = SkipBlanks(u, i);
+    const bool ok1 = lat ? ReadCoordinate(u, i, 3, 90.0, kLatHemispheres, &c1)
+                         : ReadCoordinate(u, i, 4, 180.0, kLonHemispheres, &c1);
+    if (!ok1) return false;
+    size_t k = c1.end;
+    while (k < to && IsAsciiSpace(u[k])) ++k;
+    if (WordAt(u, k, "AND") || WordAt(u, k, "TO")) k += u[k] == 'A' ? 3 : 2;
+    else if (k < to && u[k] == '-') ++k;
+    else return false;
+    while (k < to && IsAsciiSpace(u[k])) ++k;
+    const bool ok2 = lat ? ReadCoordinate(u, k, 3, 90.0, kLatHemispheres, &c2)
+                         : ReadCoordinate(u, k, 4, 180.0, kLonHemispheres, &c2);
+    if (!ok2) return false;
+    *a = c1.negative ? -c1.value : c1.value;
+    *b = c2.negative ? -c2.value : c2.value;
+    *end = c2.end;
+    return true;
+  };
+  // Skips the words that may stand before a pair of limits.
+  auto skip_words = [&](size_t i) {
+    for (;;) {
+      while (i < to && (IsAsciiSpace(u[i]) || u[i] == ',' || u[i] == ':')) ++i;
+      size_t n = 0;
+      for (std::string_view w : {"BETWEEN", "AND", "LATITUDES", "LATITUDE", "LONGITUDES", "LONGITUDE", "LAT", "LONG", "LAT.", "LONG."})
+        if (WordAt(u, i, w) || (w.back() == '.' && u.compare(i, w.size(), w) == 0)) n = std::max(n, w.size());
+      if (n == 0) return i;
+      i += n;
+    }
+  };
+  for (size_t b = FindWord(u, from, to, "BETWEEN"); b != std::string_view::npos; b = FindWord(u, b + 7, to, "BETWEEN")) {
+    double lat1, lat2, lon1, lon2;
+    size_t e1, e2;
+    const size_t i = skip_words(b);
+    if (!read_pair(i, true, &lat1, &lat2, &e1)) continue;
+    const size_t j = skip_words(e1);
+    if (j - e1 > 40 || !read_pair(j, false, &lon1, &lon2, &e2)) continue;
+    return {{lat1, lon1}, {lat1, lon2}, {lat2, lon2}, {lat2, lon1}};
+  }
+  return {};
 }
 
 double ReadRadius(std::string_view u) {
-  double r = 0;
-  if (u.size() < 3) return 0;
-  for (size_t i = 0; i + 3 <= u.size(); ++i) {
-    if (!IsAsciiDigit(u[i])) continue;
-    // Whole numbers only: "0.5 NM" is half a mile, not five.
-    if (i > 0 && (IsAsciiDigit(u[i - 1]) || u[i - 1] == '.')) continue;
-    size_t k = i;
-    double n = 0;
-    while (k < u.size() && IsAsciiDigit(u[k])) n = n * 10 + (u[k++] - '0');
-    if (k + 1 < u.size() && u[k] == '.' && IsAsciiDigit(u[k + 1])) {
-      double scale = 1;
-      for (++k; k < u.size() && IsAsciiDigit(u[k]); ++k) {
-        scale /= 10;
-        n += (u[k] - '0') * scale;
-      }
-    }
-    if (n == 0) continue;
-    // The unit follows within ten bytes and before the next number, so the
-    // minutes of "030-35.25E, 2 NM" are not a distance.
-    size_t e = k;
-    while (e < u.size() && e - k < 10 && !IsAsciiDigit(u[e])) ++e;
-    const std::string_view w = u.substr(k, e - k);
-    double candidate = 0;
-    if (w.size() >= 2 && (HasUnit(w, "NM") || HasUnit(w, "MN"))) {
-      candidate = n > kMaxRadiusNm ? 0 : n;
-    } else if (HasUnit(w, "MILE")) {
-      candidate = n > kMaxRadiusNm ? 0 : n;
-    } else if (HasUnit(w, "KILOMET") || HasUnit(w, "KM")) {
-      candidate = std::min(n * 1000.0 / kMetresPerNm, kMaxRadiusNm);
-    } else if (w.size() >= 5 && (HasUnit(w, "METER") || HasUnit(w, "METRE"))) {
-      candidate = std::min(n / kMetresPerNm, kMaxRadiusNm);
-    }
-    r = std::max(r, candidate);
-  }
-  return r;
+  const StatedDistance d = FirstStatedRadius(u, 0, u.size());
+  return d.found ? d.nm : 0.0;
 }
 
 std::vector<LatLon> OrderAroundCentre(const std::vector<LatLon>& p) {
@@ -219,26 +407,22 @@ std::vector<LatLon> OrderAroundCentre(const std::vector<LatLon>& p) {
   return out;
 }
 
-std::vector<MsiGeom> BuildGeometries(const std::string& raw_text, const std::string& upper) {
-  std::vector<MsiGeom> geoms;
-  const std::vector<LatLon> p = ExtractPositions(raw_text);
-  if (p.empty()) return geoms;
-  const double radius = ReadRadius(upper);
-  const bool circle_words =
-      upper.find("WITHIN ") != std::string::npos || upper.find("RADIUS ") != std::string::npos;
-  if (p.size() >= 3) {
-    geoms.push_back({GEOM_POLYGON, OrderAroundCentre(p), 0.0});
-  } else if (p.size() == 1) {
-    geoms.push_back({(radius > 0 || circle_words) ? GEOM_CIRCLE : GEOM_POINT, p, radius});
-  } else {
-    geoms.push_back({GEOM_POLYLINE, p, 0.0});
-    if (radius > 0) {
-      const double lon2 = Unwrap(p[1].second, p[0].second);
-      const LatLon mid{(p[0].first + p[1].first) / 2.0, Wrap((p[0].second + lon2) / 2.0)};
-      geoms.push_back({GEOM_CIRCLE, {mid}, radius});
+bool RingCrossesItself(const std::vector<LatLon>& ring) {
+  const size_t n = ring.size();
+  if (n < 4) return false;
+  // Longitudes made continuous from the first vertex, so a ring across the
+  // antimeridian is tested in one piece.
+  std::vector<LatLon> r(ring);
+  for (size_t i = 1; i < n; ++i) r[i].second = Unwrap(r[i].second, r[i - 1].second);
+  for (size_t i = 0; i < n; ++i) {
+    const LatLon& a = r[i];
+    const LatLon& b = r[(i + 1) % n];
+    for (size_t j = i + 2; j < n; ++j) {
+      if (i == 0 && j == n - 1) continue;  // neighbours through the closing edge
+      if (SegmentsCross(a, b, r[j], r[(j + 1) % n])) return true;
     }
   }
-  return geoms;
+  return false;
 }
 
 }  // namespace orvane
