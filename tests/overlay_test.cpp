@@ -96,6 +96,104 @@ TEST_F(OverlayTest, BowTieIsSortedIntoTheConvexQuadrilateral) {
   for (size_t i = 1; i < wrap.size(); ++i) EXPECT_LT(std::fabs(wrap[i].second - wrap[i - 1].second), 2.0);
 }
 
+TEST_F(OverlayTest, RingsThatDoNotCrossKeepTheirOrder) {
+  // HYDROLANT 1774/26's concave outline, as written: no re-sort.
+  std::vector<LatLon> ring = {{4.56, -50.02}, {5.71, -48.97}, {3.05, -46.30}, {1.99, -47.23},
+                              {2.04, -47.31}, {2.10, -47.35}, {2.12, -47.36}, {2.55, -47.63}};
+  const std::vector<LatLon> before = ring;
+  SortRingByAngle(&ring);
+  EXPECT_EQ(ring, before);
+}
+
+bool InConvex(const std::vector<PixPoint>& piece, double x, double y) {
+  bool pos = false, neg = false;
+  for (size_t i = 0; i < piece.size(); ++i) {
+    const PixPoint& a = piece[i];
+    const PixPoint& b = piece[(i + 1) % piece.size()];
+    const double c = (b.x - a.x) * (y - a.y) - (b.y - a.y) * (x - a.x);
+    pos = pos || c > 1e-9;
+    neg = neg || c < -1e-9;
+  }
+  return !(pos && neg);
+}
+
+TEST_F(OverlayTest, ConcaveAreasAreCutIntoTrianglesThatStayInside) {
+  // A "U" in pixels: the bay between its arms must stay empty.
+  const std::vector<PixPoint> u = {{0, 0}, {30, 0}, {30, 30}, {20, 30}, {20, 10}, {10, 10}, {10, 30}, {0, 30}};
+  const std::vector<PixPoint> tris = TriangulateRing(u);
+  ASSERT_EQ(tris.size(), 3 * (u.size() - 2));
+  double area = 0;
+  bool bay = false, arm = false;
+  for (size_t i = 0; i < tris.size(); i += 3) {
+    const std::vector<PixPoint> t(tris.begin() + i, tris.begin() + i + 3);
+    area += std::fabs((t[1].x - t[0].x) * (t[2].y - t[0].y) - (t[2].x - t[0].x) * (t[1].y - t[0].y)) / 2;
+    bay = bay || InConvex(t, 15, 20);
+    arm = arm || InConvex(t, 5, 20);
+  }
+  EXPECT_NEAR(area, 30 * 30 - 10 * 20, 1e-9);
+  EXPECT_FALSE(bay);
+  EXPECT_TRUE(arm);
+  // A convex ring needs no cutting: the fan covers it.
+  EXPECT_TRUE(TriangulateRing({{0, 0}, {10, 0}, {10, 10}, {0, 10}}).empty());
+}
+
+TEST_F(OverlayTest, CorridorBandCoversItsWidthAndNoMore) {
+  // Along x, a right-angle bend, then along y; 10 pixels either side.
+  const auto pieces = CorridorPieces({{0, 0}, {100, 0}, {100, 100}}, 10.0);
+  auto covered = [&](double x, double y) {
+    for (const auto& p : pieces)
+      if (InConvex(p, x, y)) return true;
+    return false;
+  };
+  struct Probe {
+    double x, y;
+    bool in;
+  };
+  const Probe probes[] = {
+      {50, 9, true},   {50, -9, true},  {50, 11, false}, {50, -11, false},  // beside the first leg
+      {109, 50, true}, {91, 50, true},  {111, 50, false}, {89, 50, false},  // beside the second
+      {106, -6, true}, {108, -8, false},                                    // round outer corner of the bend
+      {-9, 0, true},   {-11, 0, false}, {100, 109, true}, {100, 111, false},  // round caps
+  };
+  for (const Probe& p : probes) EXPECT_EQ(covered(p.x, p.y), p.in) << p.x << "," << p.y;
+
+  // All pieces wound the same way, so the winding rule fills their union once.
+  for (const auto& p : pieces) {
+    double a = 0;
+    for (size_t i = 0; i < p.size(); ++i) a += p[i].x * p[(i + 1) % p.size()].y - p[(i + 1) % p.size()].x * p[i].y;
+    EXPECT_GT(a, 0);
+  }
+}
+
+TEST_F(OverlayTest, CorridorsAndLinesAnswerClicksAndHover) {
+  // Along a meridian (a great circle), so distances east of it are plain.
+  const double k = 1.0 / std::cos(40.0 * kPi / 180.0);
+  auto east = [&](double nm) { return 30 + Deg(nm) * k; };
+  // HYDROLANT 682/24 A: a route WITHIN THREE MILES OF its trackline.
+  MsiGeom corridor = Line({{39, 30}, {41, 30}});
+  corridor.radius_nm = 3;
+  MessageStore store = {Msg(corridor, RESTRICT)};
+  EXPECT_EQ(HitTest(store, ctx_, -1, 39.5, east(2.8)), 0);
+  EXPECT_EQ(HitTest(store, ctx_, -1, 39.5, east(3.3)), -1);
+  // 30 NM from the anchor, within the corridor: hover names it.
+  EXPECT_EQ(HoverMessage(store, ctx_, 39.5, east(2)), 0);
+  EXPECT_EQ(HoverMessage(store, ctx_, 39.5, east(4)), -1);
+  // A plain line answers within 2 NM of any leg, far from its corners.
+  MessageStore line = {Msg(Line({{39, 30}, {41, 30}}), CABLE)};
+  EXPECT_EQ(HitTest(line, ctx_, -1, 40.0, east(1.8)), 0);
+  EXPECT_EQ(HitTest(line, ctx_, -1, 40.0, east(2.2)), -1);
+  // The range filter counts a corridor from its edge.
+  EXPECT_NEAR(GeomDistanceNm(corridor, 40.0, east(10)), 7.0, 0.01);
+  // The frame draws it as a band with its centre line.
+  const Frame f = BuildFrame(store, ctx_, s_, nullptr, -1, [](double lat, double lon) {
+    return PixPoint{(lon - 29) * 100, (41 - lat) * 100};
+  });
+  ASSERT_EQ(f.items.size(), 1u);
+  EXPECT_EQ(f.items[0].shape, DrawShape::kCorridor);
+  EXPECT_NEAR(f.items[0].radius_px, 100.0 * 3 / 60, 0.5);
+  EXPECT_FALSE(f.items[0].pieces.empty());
+}
+
 TEST_F(OverlayTest, AnchorUnwrapsLongitudesAcrossTheAntimeridian) {
   const LatLon a = GeomAnchor(Line({{10, 179}, {12, -179}}));
   EXPECT_DOUBLE_EQ(a.first, 11.0);
@@ -284,7 +382,9 @@ TEST_F(OverlayTest, HoverFindsTheFirstAnchorWithinTwelveMiles) {
   const MsiGeom area = Polygon({{39, 29}, {41, 29}, {41, 31}, {39, 31}});
   MessageStore store = {Msg(area)};
   EXPECT_EQ(HoverMessage(store, ctx_, 40 + Deg(11), 30), 0);
-  EXPECT_EQ(HoverMessage(store, ctx_, 40 + Deg(30), 30), -1);  // inside, but far from the anchor
+  // Inside the area 30 NM from its anchor: the area is what is there.
+  EXPECT_EQ(HoverMessage(store, ctx_, 40 + Deg(30), 30), 0);
+  EXPECT_EQ(HoverMessage(store, ctx_, 41 + Deg(30), 30), -1);  // outside, far from it
   MsiMessage hidden = Msg(Point(40, 30), MINE, 'Z');
   EXPECT_EQ(HoverMessage({hidden}, ctx_, 40, 30), -1);
   MsiMessage none = Msg(MsiGeom{});

@@ -204,6 +204,33 @@ TEST_P(Renders, FillColourInsideAPolygon) {
   ExpectNear(at(2, 2), {255, 255, 255}, 0, "outside");
 }
 
+TEST_P(Renders, ConcaveAreaLeavesItsBayAndCorridorItsSurroundings) {
+  // A "U" written in text order: the bay between the arms is sea.
+  MsiMessage u;
+  u.type = MINE;
+  u.title = "U";
+  u.geoms.push_back({GEOM_POLYGON,
+                     {{42, 32}, {44, 32}, {44, 32.6}, {42.6, 32.6}, {42.6, 33.4}, {44, 33.4}, {44, 34}, {42, 34}},
+                     0.0});
+  plugin_->SetPatternFill(false);
+  plugin_->ReplaceStoreForTesting({u});
+  auto at = Draw();
+  const wxPoint bay = Px(43.8, 33.0), arm = Px(43.8, 32.3);
+  ExpectNear(at(bay.x, bay.y), {255, 255, 255}, 0, "bay");
+  ExpectNear(at(arm.x, arm.y), OverWhite(EffectiveRgba(MINE), 0.4675), 4, "arm");
+
+  // A corridor 10 NM either side of its line.
+  MsiMessage c;
+  c.type = RESTRICT;
+  c.title = "ROUTE";
+  c.geoms.push_back({GEOM_POLYLINE, {{43, 32}, {43, 34}}, 10.0});
+  plugin_->ReplaceStoreForTesting({c});
+  auto band = Draw();
+  const wxPoint in = Px(43.1, 32.5), out = Px(43.3, 32.5);
+  ExpectNear(band(in.x, in.y), OverWhite(EffectiveRgba(RESTRICT), 0.4675), 4, "inside the corridor");
+  ExpectNear(band(out.x, out.y), {255, 255, 255}, 0, "beyond the corridor");
+}
+
 TEST_P(Renders, StripesAndHatchOnlyWithPatternFill) {
   plugin_->ReplaceStoreForTesting({Area(WEATHER, 42.0, 31.6, 44.0, 32.9), Area(RESTRICT, 42.0, 33.1, 44.0, 34.4)});
   const wxPoint w = Px(43.2, 32.25), r = Px(43.2, 33.75);

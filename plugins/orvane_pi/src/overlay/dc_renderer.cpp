@@ -82,10 +82,21 @@ struct Area {
   const DrawItem& it;
   std::vector<wxPoint> pts;
   void Draw(wxDC& dc) const {
-    if (it.shape == DrawShape::kCircle)
+    if (it.shape == DrawShape::kCircle) {
       dc.DrawCircle(Pix(it.anchor), static_cast<int>(it.radius_px));
-    else
+    } else if (it.shape == DrawShape::kCorridor) {
+      // The band's pieces overlap at the bends; the winding rule fills
+      // their union once.
+      std::vector<int> counts;
+      std::vector<wxPoint> all;
+      for (const std::vector<PixPoint>& piece : it.pieces) {
+        counts.push_back(static_cast<int>(piece.size()));
+        for (const PixPoint& p : piece) all.push_back(Pix(p));
+      }
+      if (!counts.empty()) dc.DrawPolyPolygon(static_cast<int>(counts.size()), counts.data(), all.data(), 0, 0, wxWINDING_RULE);
+    } else {
       dc.DrawPolygon(static_cast<int>(pts.size()), pts.data());
+    }
   }
 };
 
@@ -119,6 +130,19 @@ void DrawArea(wxDC& dc, const Area& area, const wxPen& pen, const wxPen& halo, c
   }
 }
 
+// A line through the item's points, over a halo when highlighted.
+void DrawLine(wxDC& dc, const DrawItem& it, const wxPen& pen, const wxPen& halo) {
+  std::vector<wxPoint> pts;
+  pts.reserve(it.points.size());
+  for (const PixPoint& p : it.points) pts.push_back(Pix(p));
+  if (it.highlighted) {
+    dc.SetPen(halo);
+    dc.DrawLines(static_cast<int>(pts.size()), pts.data());
+  }
+  dc.SetPen(pen);
+  dc.DrawLines(static_cast<int>(pts.size()), pts.data());
+}
+
 }  // namespace
 
 bool DrawFrameDC(wxDC& dc, const Frame& frame, const std::string& hover_text) {
@@ -141,16 +165,15 @@ bool DrawFrameDC(wxDC& dc, const Frame& frame, const std::string& hover_text) {
       area.pts.reserve(it.points.size());
       for (const PixPoint& p : it.points) area.pts.push_back(Pix(p));
       DrawArea(dc, area, pen, halo, fill);
+    } else if (it.shape == DrawShape::kCorridor) {
+      // The band without an outline, then its centre line.
+      dc.SetPen(*wxTRANSPARENT_PEN);
+      Area band{it, {}};
+      DrawArea(dc, band, *wxTRANSPARENT_PEN, *wxTRANSPARENT_PEN, fill);
+      dc.SetPen(pen);
+      DrawLine(dc, it, pen, halo);
     } else if (it.shape == DrawShape::kPolyline) {
-      std::vector<wxPoint> pts;
-      pts.reserve(it.points.size());
-      for (const PixPoint& p : it.points) pts.push_back(Pix(p));
-      if (it.highlighted) {
-        dc.SetPen(halo);
-        dc.DrawLines(static_cast<int>(pts.size()), pts.data());
-        dc.SetPen(pen);
-      }
-      dc.DrawLines(static_cast<int>(pts.size()), pts.data());
+      DrawLine(dc, it, pen, halo);
     }
     DrawSymbol(dc, it.type, anchor);
     if (it.shape != DrawShape::kPoint) LabelText(dc, wxString::FromUTF8(TypeLabel(it.type)), anchor.x + 8, anchor.y - 8);

@@ -74,6 +74,18 @@ bool RouteCrossesEdges(const MsiGeom& g, const std::vector<LatLon>& route) {
 
 bool IsArea(const MsiGeom& g) { return g.kind == GEOM_POLYGON && g.points.size() >= 3; }
 bool IsLine(const MsiGeom& g) { return (g.kind == GEOM_POLYLINE || g.kind == GEOM_POLYGON) && g.points.size() >= 2; }
+// A line with a width: "WITHIN 3 MILES OF TRACKLINE".
+double CorridorNm(const MsiGeom& g) { return g.kind == GEOM_POLYLINE ? SafeRadius(g.radius_nm) : 0.0; }
+
+// True when (lat, lon) lies inside an area, a circle or a corridor.
+bool Covers(const MsiGeom& g, double lat, double lon) {
+  if (g.points.empty()) return false;
+  if (IsArea(g)) return PolygonContains(g.points, lat, lon);
+  if (g.kind == GEOM_CIRCLE)
+    return DistanceNm(lat, lon, g.points[0].first, g.points[0].second) <= SafeRadius(g.radius_nm);
+  if (CorridorNm(g) > 0.0) return DistanceToEdgesNm(g, lat, lon) <= CorridorNm(g);
+  return false;
+}
 
 }  // namespace
 
@@ -136,7 +148,7 @@ double GeomDistanceNm(const MsiGeom& g, double lat, double lon) {
     return d > 0.0 ? d : 0.0;
   }
   if (IsArea(g) && PolygonContains(g.points, lat, lon)) return 0.0;
-  if (IsLine(g)) return DistanceToEdgesNm(g, lat, lon);
+  if (IsLine(g)) return std::max(DistanceToEdgesNm(g, lat, lon) - CorridorNm(g), 0.0);
   double best = kFar;
   for (const LatLon& p : g.points) best = std::min(best, DistanceNm(lat, lon, p.first, p.second));
   return best;
@@ -157,7 +169,7 @@ double GeomRouteDistanceNm(const MsiGeom& g, const std::vector<LatLon>& route) {
   // An edge may pass near a waypoint while its corners lie far from every leg.
   if (IsLine(g))
     for (const LatLon& w : route) best = std::min(best, DistanceToEdgesNm(g, w.first, w.second));
-  return best;
+  return std::max(best - CorridorNm(g), 0.0);
 }
 
 bool MessageInCorridor(const MsiMessage& m, const std::vector<LatLon>& route, double corridor_nm) {
@@ -219,6 +231,13 @@ int HitTest(const MessageStore& store, const FilterContext& ctx, int highlighted
           best = d;
           result = static_cast<int>(i);
         }
+      } else if (CorridorNm(g) > 0.0) {
+        // A corridor answers across its whole width.
+        const double d = DistanceToEdgesNm(g, lat, lon);
+        if (d <= std::max(CorridorNm(g), kHitCircleMinNm) && d < best) {
+          best = d;
+          result = static_cast<int>(i);
+        }
       } else {
         // A line answers along its legs, not only at its corners.
         const double d = IsLine(g) ? DistanceToEdgesNm(g, lat, lon) : GeomDistanceNm(g, lat, lon);
@@ -241,6 +260,14 @@ int HoverMessage(const MessageStore& store, const FilterContext& ctx, double lat
       const LatLon a = GeomAnchor(g);
       if (DistanceNm(lat, lon, a.first, a.second) <= kHoverNm) return static_cast<int>(i);
     }
+  }
+  // Far from every anchor, but inside an area, circle or corridor: that
+  // warning is what is here.
+  for (size_t i = 0; i < store.size(); ++i) {
+    const MsiMessage& m = store[i];
+    if (!IsVisible(m, ctx)) continue;
+    for (const MsiGeom& g : m.geoms)
+      if (Covers(g, lat, lon)) return static_cast<int>(i);
   }
   return -1;
 }

@@ -59,11 +59,13 @@ bool IsVisible(const MsiMessage& m, const FilterContext& ctx);
 size_t CountVisible(const MessageStore& store, const FilterContext& ctx);
 
 // The message under a click: the first area containing it, else the
-// nearest circle, point or line within reach. Hidden messages count only
+// nearest circle, corridor (within its width), point or line (within 2 NM
+// of a leg) within reach. Hidden messages count only
 // when highlighted. -1 for none.
 int HitTest(const MessageStore& store, const FilterContext& ctx, int highlighted, double lat, double lon);
 
-// The first visible message with a geometry anchor within 12 NM, or -1.
+// The first visible message with a geometry anchor within 12 NM; else the
+// first whose area, circle or corridor holds the position; else -1.
 int HoverMessage(const MessageStore& store, const FilterContext& ctx, double lat, double lon);
 // "station | TYPE - title | text", the text cut to 160 bytes and "...".
 std::string HoverText(const MsiMessage& m, int navarea);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "parse/geography.h"
+#include "parse/positions.h"
 
 namespace orvane {
 namespace {
@@ -32,10 +33,10 @@ Box GeomBox(const MsiGeom& g) {
     b.lon_min = std::min(b.lon_min, p.second);
     b.lon_max = std::max(b.lon_max, p.second);
   }
-  if (g.kind == GEOM_CIRCLE && g.radius_nm > 0.0) {
+  if ((g.kind == GEOM_CIRCLE || g.kind == GEOM_POLYLINE) && g.radius_nm > 0.0) {
     const double r = std::isfinite(g.radius_nm) ? g.radius_nm : 1e12;
     const double dlat = r / 60.0;
-    const double c = std::cos(pts[0].first * kPi / 180.0);
+    const double c = std::cos(std::max(std::fabs(b.lat_min), std::fabs(b.lat_max)) * kPi / 180.0);
     const double dlon = c > 1e-6 ? r / (60.0 * c) : 360.0;
     b.lat_min -= dlat;
     b.lat_max += dlat;
@@ -111,7 +112,8 @@ LatLon GeomAnchor(const MsiGeom& g) {
 }
 
 void SortRingByAngle(std::vector<LatLon>* pts) {
-  if (pts->size() < 3) return;
+  // The text's order is the outline; only a bow-tie is put in order.
+  if (pts->size() < 3 || !RingCrossesItself(*pts)) return;
   *pts = UnwrapLongitudes(*pts);
   double mlat = 0.0, mlon = 0.0;
   for (const LatLon& p : *pts) {
@@ -165,6 +167,132 @@ int PatternPitch(float v) { return v > 0.0f ? RoundHalfAway(SafeClamp(v, 1.0, 64
 int PatternSpacing(float v) { return v > 0.0f ? RoundHalfAway(SafeClamp(v, 1.0, 64.0)) : 6; }
 int PatternLineWidth(float v) { return std::max(RoundHalfAway(SafeClamp(v, 1.0, 32.0)), 1); }
 
+namespace {
+
+double Cross(const PixPoint& o, const PixPoint& a, const PixPoint& b) {
+  return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
+}
+
+double SignedArea(const std::vector<PixPoint>& r) {
+  double a = 0.0;
+  for (size_t i = 0; i < r.size(); ++i) {
+    const PixPoint& p = r[i];
+    const PixPoint& q = r[(i + 1) % r.size()];
+    a += p.x * q.y - q.x * p.y;
+  }
+  return a / 2.0;
+}
+
+bool InTriangle(const PixPoint& p, const PixPoint& a, const PixPoint& b, const PixPoint& c) {
+  const double d1 = Cross(a, b, p), d2 = Cross(b, c, p), d3 = Cross(c, a, p);
+  return d1 >= 0 && d2 >= 0 && d3 >= 0;
+}
+
+// An arc of points around c from angle a0 turning by sweep (radians).
+void AddArc(const PixPoint& c, double r, double a0, double sweep, std::vector<PixPoint>* out) {
+  const int steps = std::max(2, static_cast<int>(std::ceil(std::fabs(sweep) / (kPi / 12.0))));
+  for (int i = 0; i <= steps; ++i) {
+    const double a = a0 + sweep * i / steps;
+    out->push_back({ClampPixel(c.x + r * std::cos(a)), ClampPixel(c.y + r * std::sin(a))});
+  }
+}
+
+void AddPiece(std::vector<PixPoint> piece, std::vector<std::vector<PixPoint>>* out) {
+  if (piece.size() < 3) return;
+  if (SignedArea(piece) < 0) std::reverse(piece.begin(), piece.end());
+  out->push_back(std::move(piece));
+}
+
+}  // namespace
+
+std::vector<PixPoint> TriangulateRing(const std::vector<PixPoint>& ring_in) {
+  std::vector<PixPoint> tris;
+  if (ring_in.size() < 4) return tris;
+  std::vector<PixPoint> ring = ring_in;
+  if (SignedArea(ring) < 0) std::reverse(ring.begin(), ring.end());
+  // Convex: a fan covers it, nothing to cut.
+  bool convex = true;
+  for (size_t i = 0; i < ring.size() && convex; ++i)
+    convex = Cross(ring[i], ring[(i + 1) % ring.size()], ring[(i + 2) % ring.size()]) >= 0;
+  if (convex) return tris;
+  // Ear clipping: cut off a convex corner holding no other vertex, again
+  // and again. A ring that offers no ear (it touches itself) keeps the
+  // rest as a fan.
+  std::vector<size_t> idx(ring.size());
+  for (size_t i = 0; i < idx.size(); ++i) idx[i] = i;
+  size_t guard = 0;
+  while (idx.size() > 3 && guard < 2 * ring.size() * ring.size()) {
+    bool cut = false;
+    for (size_t k = 0; k < idx.size(); ++k, ++guard) {
+      const size_t ia = idx[(k + idx.size() - 1) % idx.size()], ib = idx[k], ic = idx[(k + 1) % idx.size()];
+      const PixPoint &a = ring[ia], &b = ring[ib], &c = ring[ic];
+      if (Cross(a, b, c) <= 0) continue;
+      bool empty = true;
+      for (size_t m : idx) {
+        if (m == ia || m == ib || m == ic) continue;
+        if (InTriangle(ring[m], a, b, c)) {
+          empty = false;
+          break;
+        }
+      }
+      if (!empty) continue;
+      tris.insert(tris.end(), {a, b, c});
+      idx.erase(idx.begin() + static_cast<std::ptrdiff_t>(k));
+      cut = true;
+      break;
+    }
+    if (!cut) break;
+  }
+  for (size_t k = 1; k + 1 < idx.size(); ++k) tris.insert(tris.end(), {ring[idx[0]], ring[idx[k]], ring[idx[k + 1]]});
+  return tris;
+}
+
+std::vector<std::vector<PixPoint>> CorridorPieces(const std::vector<PixPoint>& line, double r) {
+  std::vector<std::vector<PixPoint>> pieces;
+  // Legs of no length say nothing about direction.
+  std::vector<PixPoint> pts;
+  for (const PixPoint& p : line)
+    if (pts.empty() || std::hypot(p.x - pts.back().x, p.y - pts.back().y) > 1e-6) pts.push_back(p);
+  if (!(r > 0.0)) return pieces;
+  if (pts.size() == 1) {
+    std::vector<PixPoint> disc;
+    AddArc(pts[0], r, 0.0, 2.0 * kPi, &disc);
+    disc.pop_back();
+    AddPiece(std::move(disc), &pieces);
+    return pieces;
+  }
+  std::vector<double> heading(pts.size() - 1);
+  for (size_t i = 0; i + 1 < pts.size(); ++i) {
+    const PixPoint &a = pts[i], &b = pts[i + 1];
+    heading[i] = std::atan2(b.y - a.y, b.x - a.x);
+    const double nx = -std::sin(heading[i]) * r, ny = std::cos(heading[i]) * r;
+    AddPiece({{a.x + nx, a.y + ny}, {b.x + nx, b.y + ny}, {b.x - nx, b.y - ny}, {a.x - nx, a.y - ny}}, &pieces);
+  }
+  // Round caps: half discs beyond each end.
+  {
+    std::vector<PixPoint> cap{pts.front()};
+    AddArc(pts.front(), r, heading.front() + kPi / 2.0, kPi, &cap);
+    AddPiece(std::move(cap), &pieces);
+    std::vector<PixPoint> end{pts.back()};
+    AddArc(pts.back(), r, heading.back() - kPi / 2.0, kPi, &end);
+    AddPiece(std::move(end), &pieces);
+  }
+  // At each bend, the wedge between the two legs' edges on the outer side.
+  for (size_t i = 1; i + 1 < pts.size(); ++i) {
+    double turn = heading[i] - heading[i - 1];
+    while (turn > kPi) turn -= 2.0 * kPi;
+    while (turn < -kPi) turn += 2.0 * kPi;
+    if (std::fabs(turn) < 1e-3) continue;
+    // Turning one way opens the other side: its edge normal goes from the
+    // incoming leg's to the outgoing leg's.
+    const double side = turn > 0 ? -kPi / 2.0 : kPi / 2.0;
+    std::vector<PixPoint> wedge{pts[i]};
+    AddArc(pts[i], r, heading[i - 1] + side, turn, &wedge);
+    AddPiece(std::move(wedge), &pieces);
+  }
+  return pieces;
+}
+
 PixPoint RimPoint(const PixPoint& c, double r, int i, int n) {
   const double a = i * 2.0 * kPi / n;
   return {ClampPixel(c.x + r * std::cos(a)), ClampPixel(c.y + r * std::sin(a))};
@@ -212,11 +340,25 @@ Frame BuildFrame(const MessageStore& store, const FilterContext& ctx, const Sett
         ring = g.points;
         if (g.kind == GEOM_POLYGON) SortRingByAngle(&ring);
         DrawItem it = proto;
-        it.shape = g.kind == GEOM_POLYGON && n >= 3 ? DrawShape::kPolygon : DrawShape::kPolyline;
+        const bool corridor = g.kind == GEOM_POLYLINE && std::isfinite(g.radius_nm) && g.radius_nm > 0.0;
+        it.shape = g.kind == GEOM_POLYGON && n >= 3 ? DrawShape::kPolygon
+                   : corridor                       ? DrawShape::kCorridor
+                                                    : DrawShape::kPolyline;
         it.points.reserve(n);
         for (const LatLon& p : ring) it.points.push_back(pix(p.first, p.second));
         const LatLon a = GeomAnchor(g);
         it.anchor = pix(a.first, a.second);
+        if (it.shape == DrawShape::kPolygon) it.triangles = TriangulateRing(it.points);
+        if (corridor) {
+          // Half-width in pixels measured north of the first vertex, as a
+          // circle's radius is; at least a visible band.
+          const double lat = ring[0].first, r = std::min(g.radius_nm, 500.0);
+          double ref = lat + r / 60.0;
+          if (ref > 90.0) ref = lat - r / 60.0;
+          const PixPoint e = pix(SafeClamp(ref, -90.0, 90.0), ring[0].second);
+          it.radius_px = SafeClamp(std::fabs(e.y - it.points[0].y), 2.0, kPixelLimit);
+          it.pieces = CorridorPieces(it.points, it.radius_px);
+        }
         frame.items.push_back(std::move(it));
       } else if (g.kind == GEOM_CIRCLE && n >= 1) {
         DrawItem it = proto;

@@ -52,7 +52,8 @@ std::vector<LatLon> UnwrapLongitudes(const std::vector<LatLon>& pts);
 double NormaliseLon(double lon);  // into -180..180
 // Mean of the points (unwrapped), longitude back in -180..180; (0, 0) for none.
 LatLon GeomAnchor(const MsiGeom& g);
-// Sorted by angle about the mean; fewer than 3 points are left as they are.
+// A ring that crosses itself in its given order is sorted by angle about
+// its mean; any other ring, and fewer than 3 points, are left as they are.
 void SortRingByAngle(std::vector<LatLon>* pts);
 
 int StipplePeriod(int base, int line_weight, double chart_scale);
@@ -69,7 +70,17 @@ struct PixPoint {
   double x = 0.0, y = 0.0;
 };
 
-enum class DrawShape { kPolygon, kPolyline, kCircle, kPoint };
+enum class DrawShape { kPolygon, kPolyline, kCircle, kPoint, kCorridor };
+
+// Triangles (three points each) covering a simple ring in pixels, for a
+// ring that is not convex; empty when a fan from any vertex covers it.
+std::vector<PixPoint> TriangulateRing(const std::vector<PixPoint>& ring);
+
+// The band within r pixels of a line: a quad along each leg, a wedge
+// closing the outer side of each bend and a round cap at each end. Every
+// piece is convex and wound the same way, so their union fills once under
+// the winding rule.
+std::vector<std::vector<PixPoint>> CorridorPieces(const std::vector<PixPoint>& line, double r);
 
 // One geometry to draw.
 struct DrawItem {
@@ -79,7 +90,9 @@ struct DrawItem {
   bool highlighted = false;
   std::vector<PixPoint> points;  // ring or line in pixels
   PixPoint anchor;               // symbol place (circle: the centre)
-  double radius_px = 0.0;        // circles
+  double radius_px = 0.0;        // circles, and the half-width of corridors
+  std::vector<PixPoint> triangles;              // fill of a ring that is not convex
+  std::vector<std::vector<PixPoint>> pieces;    // fill of a corridor
   DrawColourResult colour;       // fill; alpha raised for the highlight
   float base_alpha = 0.0f;       // fill alpha before the highlight raise
   PatternKind pattern = PATTERN_NONE;  // none when PatternFill is off

@@ -79,6 +79,22 @@ void DrawSymbol(MsgType t, const PixPoint& at) {
 }
 
 void FillShape(const DrawItem& it) {
+  if (it.shape == DrawShape::kCorridor) {
+    for (const std::vector<PixPoint>& piece : it.pieces) {
+      glBegin(GL_TRIANGLE_FAN);
+      for (const PixPoint& p : piece) Vertex(p);
+      glEnd();
+    }
+    return;
+  }
+  if (!it.triangles.empty()) {
+    // An area that is not convex: its own triangles, not a fan that would
+    // spill over its bays.
+    glBegin(GL_TRIANGLES);
+    for (const PixPoint& p : it.triangles) Vertex(p);
+    glEnd();
+    return;
+  }
   glBegin(GL_TRIANGLE_FAN);
   if (it.shape == DrawShape::kCircle) {
     Vertex(it.anchor);
@@ -175,7 +191,7 @@ bool DrawFrameGL(const Frame& frame, double overlay_line_width) {
   }
 
   for (const DrawItem& it : frame.items) {
-    if (it.shape == DrawShape::kPolygon || it.shape == DrawShape::kCircle) Fill(it);
+    if (it.shape == DrawShape::kPolygon || it.shape == DrawShape::kCircle || it.shape == DrawShape::kCorridor) Fill(it);
     if (it.shape != DrawShape::kPoint) Outline(it, overlay_line_width);
     DrawSymbol(it.type, it.anchor);
   }
