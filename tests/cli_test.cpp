@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
 #include <nlohmann/json.hpp>
 
 #include "test_support.h"
@@ -60,6 +61,34 @@ TEST(OrvaneParse, ReadsStandardInputAndPrintsGeoJson) {
     }
     EXPECT_TRUE(f["properties"].contains("title"));
   }
+}
+
+TEST(OrvaneParse, GeoJsonHasEveryPartAndTheCorridorsWidth) {
+  // HYDROLANT 682/24, routes A and E: a corridor and an area in one warning.
+  const std::string path = ::testing::TempDir() + "/corridor.txt";
+  {
+    std::ofstream out(path, std::ios::binary);
+    out << "HYDROLANT 682/24(55).\nBLACK SEA.\n2. ROUTES TO THE PORTS OF UKRAINE:\n"
+           "   A. ROUTE FOR VESSELS WITH A DRAFT OF UP TO\n      EIGHT METERS WITHIN THREE MILES OF\n"
+           "      TRACKLINE JOINING\n      45-05.00N 030-03.00E, 45-14.00N 030-01.00E,\n"
+           "      45-39.00N 030-05.70E, 45-47.80N 030-22.70E.\n"
+           "   E. SOUTHERN TEMPORARY WAITING AREA\n      IN AREA BOUND BY\n"
+           "      45-00.00N 030-10.00E, 44-55.00N 030-25.00E,\n      44-50.00N 030-25.00E, 44-50.00N 030-10.00E.\n";
+  }
+  const RunResult r = RunCli("parse --geojson '" + path + "'");
+  EXPECT_EQ(r.status, 0);
+  const auto j = nlohmann::json::parse(r.out);
+  ASSERT_EQ(j["features"].size(), 2u);
+  const auto& route = j["features"][0];
+  EXPECT_EQ(route["geometry"]["type"], "LineString");
+  EXPECT_EQ(route["geometry"]["coordinates"].size(), 4u);
+  EXPECT_EQ(route["properties"]["radius_nm"], 3.0);
+  EXPECT_EQ(route["properties"]["geom_index"], 0);
+  const auto& area = j["features"][1];
+  EXPECT_EQ(area["geometry"]["type"], "Polygon");
+  EXPECT_EQ(area["geometry"]["coordinates"][0].size(), 5u);  // four corners, closed
+  EXPECT_FALSE(area["properties"].contains("radius_nm"));
+  EXPECT_EQ(area["properties"]["geom_index"], 1);
 }
 
 TEST(OrvaneParse, InvalidUtf8ComesOutAsValidJson) {

@@ -36,6 +36,25 @@ TEST(Report, SectionsEscapeTextTitleAndId) {
   EXPECT_EQ(html.find("<!--"), std::string::npos);
 }
 
+TEST(Report, ListsWhereEachPartOfAWarningLies) {
+  MsiMessage m;
+  m.type = MILITARY;
+  m.title = "HYDROLANT 237/26(54).";
+  m.geoms = {{GEOM_POLYGON, {{35.6, 24.116667}, {36.3, 24.116667}, {36.3, 25.983333}}, 0.0},
+             {GEOM_CIRCLE, {{35.533333, 24.216667}}, 1.0},
+             {GEOM_POLYLINE, {{45.083333, 30.05}, {45.233333, 30.016667}}, 3.0},
+             {GEOM_POLYLINE, {{-0.5, -179.999999}, {0.5, 179.5}}, 0.0},
+             {GEOM_POINT, {{59.999999, 0.0}}, 0.0}};
+  const std::string html = ReportHtml({m}, "2026-01-05 14:30:09");
+  EXPECT_NE(html.find("</pre><ul><li>Area bounded by 35-36.00N 024-07.00E, 36-18.00N 024-07.00E, "
+                      "36-18.00N 025-59.00E</li><li>Within 1 NM of 35-32.00N 024-13.00E</li>"
+                      "<li>Within 3 NM of the line 45-05.00N 030-03.00E, 45-14.00N 030-01.00E</li>"
+                      "<li>Line 00-30.00S 180-00.00W, 00-30.00N 179-30.00E</li>"
+                      "<li>Position 60-00.00N 000-00.00E</li></ul>"),
+            std::string::npos)
+      << html;
+}
+
 TEST(Report, FileNamedByTheSecondAndReplacedWithinIt) {
   test::TempDataRoot root;
   const int64_t now = 1767623409000;  // one instant, twice

@@ -60,6 +60,8 @@ ojson MessagesToGeoJson(const std::vector<MsiMessage>& messages) {
           ojson line = ojson::array();
           for (const LatLon& p : g.points) line.push_back(LonLat(p));
           geometry = {{"type", "LineString"}, {"coordinates", line}};
+          // A corridor: the line and the width either side of it.
+          if (g.radius_nm > 0.0) props["radius_nm"] = g.radius_nm;
           break;
         }
         case GEOM_POLYGON: {

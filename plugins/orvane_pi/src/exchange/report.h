@@ -12,6 +12,10 @@ namespace orvane {
 // & < > escaped, in that order.
 std::string HtmlEscape(const std::string& s);
 
+// One part of a warning in words: "Area bounded by 35-36.00N 024-07.00E,
+// ...", "Within 3 NM of the line ...", "Within 1 NM of ...", "Position ...".
+std::string DescribeGeom(const MsiGeom& g);
+
 // The document for the store, generated at local_time (YYYY-MM-DD HH:MM:SS).
 std::string ReportHtml(const MessageStore& store, const std::string& local_time);
 
