@@ -84,6 +84,25 @@ void BM_ParseBulletinMB(benchmark::State& state) {
 }
 BENCHMARK(BM_ParseBulletinMB)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond);
 
+// One warning listing n rigs, each a labelled item of its own, under a lead-in
+// as NAVAREA IV's rig list has: the parts cost their own length, so 10,000
+// rigs take about ten times 1,000.
+void BM_ParseRigList(benchmark::State& state) {
+  std::string text = "NAVAREA IV 848/26.\n1. NAVAREA IV MOBILE OFFSHORE DRILLING UNITS\n   POSITIONS AT 021645Z SEP:\n";
+  for (int i = 0; i < state.range(0); ++i) {
+    // The labels of NGA's lists: A. to Z., AA. to AZ., AAA. ...
+    const std::string label = std::string(static_cast<size_t>(i / 26 % 4), 'A') + static_cast<char>('A' + i % 26);
+    char line[96];
+    std::snprintf(line, sizeof line, "   %s. RIG %d %02d-%02d.%dN %03d-%02d.%dW.\n", label.c_str(), i, 10 + i % 20,
+                  i % 60, i % 10, 80 + i % 15, (i * 7) % 60, i % 10);
+    text += line;
+  }
+  text += "2. CANCEL NAVAREA IV 783/26.\n";
+  for (auto _ : state) benchmark::DoNotOptimize(orvane::ParseBulletin(text));
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
+}
+BENCHMARK(BM_ParseRigList)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();

@@ -31,4 +31,6 @@ if [[ -x "$tests/tests/settings_dialog_test" ]]; then
   ORVANE_SCREENSHOT_DIR="$docs" ASAN_OPTIONS=detect_leaks=0 x "$tests/tests/settings_dialog_test" \
     --gtest_filter='SettingsDialogScreenshots.*'
 fi
+# Real warnings from ../shared/corpus, when it is there.
+bash "$src/scripts/corpus-screenshots.sh" "$run" > /dev/null
 ls -l "$docs"/*.png

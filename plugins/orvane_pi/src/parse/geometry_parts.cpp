@@ -35,7 +35,6 @@ constexpr CueWord kCueWords[] = {
     {"DELIMITED", Cue::kArea, false},
     {"ENCLOSED", Cue::kArea, false},
     {"COASTLINE", Cue::kArea, false},
-    {"COASTAL LINE", Cue::kArea, false},
     {"\xD0\xA0\xD0\x90\xD0\x99\xD0\x9E\xD0\x9D", Cue::kArea, true},  // РАЙОН(Е)
     {"\xD0\x9E\xD0\x93\xD0\xA0\xD0\x90\xD0\x9D\xD0\x98\xD0\xA7\xD0\x95\xD0\x9D", Cue::kArea, true},  // ОГРАНИЧЕН(НОМ)
     {"\xD0\x91\xD0\x95\xD0\xA0\xD0\x95\xD0\x93\xD0\x9E\xD0\x92\xD0\x9E\xD0\x99", Cue::kArea, false},  // БЕРЕГОВОЙ (ЛИНИИ)
@@ -194,21 +193,38 @@ struct Segment {
   size_t first_pos = 0, pos_count = 0;  // its positions in the span list
 };
 
-// The cue nearest before `before` in u[from, to); kNone when none.
+// The cue of the word at i ("COASTAL" only before "LINE"), or kNone.
+Cue CueOfWord(std::string_view u, size_t i, std::string_view w) {
+  for (const CueWord& c : kCueWords) {
+    if (c.word[0] != w[0]) continue;
+    if (c.prefix_only ? StartsWith(w, c.word) : w == c.word) return c.cue;
+  }
+  if (w == "COASTAL") {
+    size_t k = i + w.size();
+    while (k < u.size() && IsAsciiSpace(u[k])) ++k;
+    if (WordAt(u, k, "LINE")) return Cue::kArea;
+  }
+  return Cue::kNone;
+}
+
+// The cue nearest before `before`, from `from` on; kNone when none. One
+// pass over the words.
 Cue LastCueBefore(std::string_view u, size_t from, size_t before) {
   Cue cue = Cue::kNone;
-  size_t best = std::string_view::npos;
-  for (const CueWord& w : kCueWords) {
-    size_t last = std::string_view::npos;
-    for (size_t i = FindWord(u, from, before, w.word, w.prefix_only); i != std::string_view::npos;
-         i = FindWord(u, i + 1, before, w.word, w.prefix_only))
-      last = i;
-    // A longer cue at the same place ("COASTAL LINE") is the one meant.
-    if (last != std::string_view::npos && (best == std::string_view::npos || last >= best)) {
-      if (last == best && cue != Cue::kNone) continue;
-      best = last;
-      cue = w.cue;
+  before = std::min(before, u.size());
+  size_t i = from;
+  while (i < before) {
+    if (!IsWordByte(u[i]) || (i > 0 && (IsWordByte(u[i - 1]) || IsAsciiDigit(u[i - 1])))) {
+      ++i;
+      continue;
     }
+    size_t e = i;
+    while (e < u.size() && IsWordByte(u[e])) ++e;
+    if (e <= before) {
+      const Cue c = CueOfWord(u, i, u.substr(i, e - i));
+      if (c != Cue::kNone) cue = c;
+    }
+    i = e;
   }
   return cue;
 }
@@ -394,8 +410,11 @@ std::vector<MsiGeom> BuildGeometries(const std::string& raw_text, const std::str
     last_of_rank[segs[k].rank] = static_cast<int>(k);
   }
 
-  const StatedDistance all = FirstStatedRadius(u, 0, u.size());
-  const double message_radius = all.found && all.for_all ? all.nm : 0.0;
+  double message_radius = 0.0;
+  if (FindWord(u, 0, u.size(), "ALL") != std::string_view::npos) {
+    const StatedDistance all = FirstStatedRadius(u, 0, u.size());
+    if (all.found && all.for_all) message_radius = all.nm;
+  }
   // The wording and distance of each segment as an introduction, worked
   // out once however many items it introduces.
   std::vector<Cue> seg_cue(segs.size(), Cue::kNone);

@@ -69,6 +69,19 @@ size_t SkipSpace(std::string_view u, size_t i, size_t to) {
   return i;
 }
 
+size_t WordEnd(std::string_view u, size_t i) {
+  while (i < u.size() && IsWordByte(u[i])) ++i;
+  return i;
+}
+
+// The value of a number word ("FIVE"), or 0.
+double NumberWordValue(std::string_view w) {
+  if (w.size() < 3 || w.size() > 9) return 0;
+  for (const NumberWord& n : kNumberWords)
+    if (n.word[0] == w[0] && n.word == w) return n.value;
+  return 0;
+}
+
 bool NumberAt(std::string_view u, size_t i, size_t to, double* value, size_t* end) {
   if (i >= to) return false;
   if (IsAsciiDigit(u[i])) {
@@ -87,14 +100,13 @@ bool NumberAt(std::string_view u, size_t i, size_t to, double* value, size_t* en
     *end = k;
     return true;
   }
-  for (const NumberWord& w : kNumberWords) {
-    if (WordAt(u, i, w.word) && i + w.word.size() <= to) {
-      *value = w.value;
-      *end = i + w.word.size();
-      return true;
-    }
-  }
-  return false;
+  if (i > 0 && (IsWordByte(u[i - 1]) || IsAsciiDigit(u[i - 1]))) return false;
+  const size_t e = std::min(WordEnd(u, i), to);
+  const double v = NumberWordValue(u.substr(i, e - i));
+  if (v == 0) return false;
+  *value = v;
+  *end = e;
+  return true;
 }
 
 // The unit after a number: blanks or one dash may come between ("5 NM",
@@ -103,7 +115,9 @@ const Unit* UnitAt(std::string_view u, size_t i, size_t to, size_t* end) {
   size_t k = i;
   while (k < to && (u[k] == ' ' || u[k] == '\t' || u[k] == '\n' || u[k] == '\r')) ++k;
   if (k == i && k < to && u[k] == '-') ++k;
+  if (k >= to || !IsWordByte(u[k])) return nullptr;
   for (const Unit& unit : kUnits) {
+    if (unit.text[0] != u[k]) continue;
     if (k + unit.text.size() > to || u.compare(k, unit.text.size(), unit.text) != 0) continue;
     const size_t e = k + unit.text.size();
     if (!unit.prefix_only && e < u.size() && IsWordByte(u[e])) continue;
@@ -145,11 +159,6 @@ bool DistanceAfter(std::string_view u, size_t i, size_t to, double* nm, size_t* 
   return DistanceAt(u, i, to, nm, end);
 }
 
-size_t WordEnd(std::string_view u, size_t i) {
-  while (i < u.size() && IsWordByte(u[i])) ++i;
-  return i;
-}
-
 }  // namespace
 
 bool WordAt(std::string_view u, size_t i, std::string_view w, bool prefix_only) {
@@ -172,20 +181,34 @@ size_t FindWord(std::string_view u, size_t from, size_t to, std::string_view w, 
 StatedDistance FirstStatedRadius(std::string_view u, size_t from, size_t to) {
   to = std::min(to, u.size());
   StatedDistance out;
-  for (size_t i = from; i < to; ++i) {
-    const bool word_start = IsWordByte(u[i]) && (i == 0 || (!IsWordByte(u[i - 1]) && !IsAsciiDigit(u[i - 1])));
+  // Word by word and number by number: a keyword then its distance, or a
+  // distance then what it surrounds.
+  size_t i = from;
+  while (i < to) {
+    const char c = u[i];
+    const bool digit = IsAsciiDigit(c);
+    if (!digit && !IsWordByte(c)) {
+      ++i;
+      continue;
+    }
+    const bool starts = i == 0 || (!IsWordByte(u[i - 1]) && !IsAsciiDigit(u[i - 1]));
+    size_t next = i + 1;
+    if (!digit) next = WordEnd(u, i);
+    if (!starts && !digit) {
+      i = next;
+      continue;
+    }
     double nm = 0;
     size_t end = 0;
-    if (word_start) {
+    if (!digit) {
+      const std::string_view w = u.substr(i, next - i);
       size_t after = std::string_view::npos;
-      if (WordAt(u, i, "WITHIN")) {
-        after = i + 6;
-      } else if (WordAt(u, i, "RADIUS")) {
-        after = i + 6;
-      } else if (WordAt(u, i, "\xD0\xA0\xD0\x90\xD0\x94\xD0\x98\xD0\xA3\xD0\xA1", true)) {  // РАДИУС(Е)
-        after = WordEnd(u, i);
-      } else if (WordAt(u, i, "SAFE") || WordAt(u, i, "SAFETY")) {
-        const size_t k = SkipSpace(u, WordEnd(u, i), to);
+      if (w == "WITHIN" || w == "RADIUS") {
+        after = next;
+      } else if (StartsWith(w, "\xD0\xA0\xD0\x90\xD0\x94\xD0\x98\xD0\xA3\xD0\xA1")) {  // РАДИУС(Е)
+        after = next;
+      } else if (w == "SAFE" || w == "SAFETY") {
+        const size_t k = SkipSpace(u, next, to);
         if (WordAt(u, k, "DISTANCE") || WordAt(u, k, "ZONE") || WordAt(u, k, "RADIUS")) after = WordEnd(u, k);
       }
       if (after != std::string_view::npos && DistanceAfter(u, after, to, &nm, &end)) {
@@ -196,9 +219,17 @@ StatedDistance FirstStatedRadius(std::string_view u, size_t from, size_t to) {
         out.for_all = b >= 3 && WordAt(u, b - 3, "ALL");
         return out;
       }
+      if (NumberWordValue(w) == 0) {
+        i = next;
+        continue;
+      }
     }
-    if (!IsAsciiDigit(u[i]) && !word_start) continue;
-    if (!DistanceAt(u, i, to, &nm, &end)) continue;
+    if (!DistanceAt(u, i, to, &nm, &end)) {
+      if (digit)
+        while (next < to && IsAsciiDigit(u[next])) ++next;
+      i = next;
+      continue;
+    }
     size_t k = SkipSpace(u, end, to);
     bool radius = false;
     if (WordAt(u, k, "RADIUS") || WordAt(u, k, "AROUND")) {
@@ -209,6 +240,7 @@ StatedDistance FirstStatedRadius(std::string_view u, size_t from, size_t to) {
       for (std::string_view w : kLineWords) radius = radius || WordAt(u, k, w);
     }
     if (radius) return {true, nm, i, end, false};
+    i = end > i ? end : next;
   }
   return out;
 }
