@@ -11,6 +11,7 @@
 
 #include "exchange/parcel.h"
 #include "exchange/parcel_files.h"
+#include "parse/bulletin.h"
 #include "test_support.h"
 
 namespace orvane {
@@ -142,6 +143,34 @@ TEST(ParcelText, RoundTripKeepsMessagesAndIsByteStable) {
   std::vector<MsiMessage> none;
   ASSERT_TRUE(ReadParcelJson(WriteParcelJson({}, Meta()), &none, nullptr, &error));
   EXPECT_TRUE(none.empty());
+}
+
+TEST(ParcelText, EveryPartOfAWarningTravelsWithItsWidth) {
+  // HYDROLANT 682/24, routes A and E: a corridor and an area in one warning.
+  const auto msgs = ParseBulletin(
+      "HYDROLANT 682/24(55).\nBLACK SEA.\n2. ROUTES TO THE PORTS OF UKRAINE:\n"
+      "   A. ROUTE FOR VESSELS WITH A DRAFT OF UP TO\n      EIGHT METERS WITHIN THREE MILES OF\n"
+      "      TRACKLINE JOINING\n      45-05.00N 030-03.00E, 45-14.00N 030-01.00E,\n"
+      "      45-39.00N 030-05.70E, 45-47.80N 030-22.70E.\n"
+      "   E. SOUTHERN TEMPORARY WAITING AREA\n      IN AREA BOUND BY\n"
+      "      45-00.00N 030-10.00E, 44-55.00N 030-25.00E,\n      44-50.00N 030-25.00E, 44-50.00N 030-10.00E.\n");
+  ASSERT_EQ(msgs.size(), 1u);
+  ASSERT_EQ(msgs[0].geoms.size(), 2u);
+  std::vector<MsiMessage> back;
+  std::string error;
+  ASSERT_TRUE(ReadParcelJson(WriteParcelJson(msgs, Meta()), &back, nullptr, &error)) << error;
+  ASSERT_EQ(back.size(), 1u);
+  ASSERT_EQ(back[0].geoms.size(), 2u);
+  EXPECT_EQ(back[0].geoms[0].kind, GEOM_POLYLINE);
+  EXPECT_EQ(back[0].geoms[0].radius_nm, 3.0);
+  EXPECT_EQ(back[0].geoms[0].points.size(), 4u);
+  EXPECT_EQ(back[0].geoms[1].kind, GEOM_POLYGON);
+  EXPECT_EQ(back[0].geoms[1].points.size(), 4u);
+  for (size_t g = 0; g < 2; ++g)
+    for (size_t i = 0; i < 4; ++i) {
+      EXPECT_NEAR(back[0].geoms[g].points[i].first, msgs[0].geoms[g].points[i].first, 1e-4);
+      EXPECT_NEAR(back[0].geoms[g].points[i].second, msgs[0].geoms[g].points[i].second, 1e-4);
+    }
 }
 
 TEST(ParcelText, ExcerptIsCutAtACharacterBoundaryAndTextsStayValid) {
