@@ -183,6 +183,10 @@ TEST(GeometryParts, ShapesFollowTheTextsParts) {
        "\xD0\x93\xD0\x9E\xD0\x92\xD0\x9E\xD0\x99 \xD0\x9B\xD0\x98\xD0\x9D\xD0\x98\xD0\x98 \xD0\x94\xD0\x9E "
        "69-00.0\xD0\xA1 033-20.0\xD0\x92",
        "polygon3"},
+      {"Russian items with Cyrillic labels, one buoy each",
+       "\xD0\x90) 69-10.0\xD0\xA1 033-30.0\xD0\x92\n\xD0\x91) 69-20.0\xD0\xA1 033-40.0\xD0\x92\n"
+       "\xD0\x92) 69-30.0\xD0\xA1 033-50.0\xD0\x92 \xD0\x91\xD0\xA3\xD0\x99",
+       "point, point, point"},
       {"MONDOLFO RADIO 142/19: an AREA line and a TRACK line",
        "IN THE FOLLOWING AREA/STATIONS:\nAREA\n44 14 132N - 013 04 012E\n44 14 132N - 013 05 276E\n"
        "44 13 120N - 013 05 276E\n44 13 120N - 013 04 012E\nTRACK\n43 58 2896N - 013 09 1224E\n"

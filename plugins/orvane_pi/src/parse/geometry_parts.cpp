@@ -115,6 +115,13 @@ Label LabelAt(std::string_view u, size_t i, bool line_start) {
     }
     return l;
   }
+  // A Cyrillic capital letter: "А)", "Б.".
+  if (static_cast<unsigned char>(u[i]) == 0xD0 && i + 3 < n && static_cast<unsigned char>(u[i + 1]) >= 0x90 &&
+      static_cast<unsigned char>(u[i + 1]) <= 0xAF) {
+    if (u[i + 2] == '.' && ends_label(i + 3, false)) l.style = kLetterDot;
+    if (u[i + 2] == ')' && ends_label(i + 3, false)) l.style = kLetterParen;
+    return l;
+  }
   if (IsUpper(u[i])) {
     // Letters: one, or a run of A's and one more (the "AA.", "AAB." of long lists).
     size_t k = i;
@@ -249,9 +256,10 @@ bool HasContentWord(std::string_view u, size_t from, size_t to) {
       ++i;
       continue;
     }
-    size_t e = i;
-    while (e < to && IsWordByte(u[e])) ++e;
-    if (depth == 0 && e - i >= 2 && !IsJoinWord(u.substr(i, e - i))) return true;
+    size_t e = i, letters = 0;
+    for (; e < to && IsWordByte(u[e]); ++e)
+      if ((static_cast<unsigned char>(u[e]) & 0xC0) != 0x80) ++letters;  // UTF-8 lead bytes only
+    if (depth == 0 && letters >= 2 && !IsJoinWord(u.substr(i, e - i))) return true;
     i = e;
   }
   return false;
