@@ -215,6 +215,11 @@ TEST(GeometryParts, ShapesFollowTheTextsParts) {
        "polygon3, polygon3"},
       {"a distance stated once for every item",
        "BUOYS ESTABLISHED:\nA. 41-00N 029-00E.\nB. 41-10N 029-10E.\nALL WITHIN 2 MILES OF", "circle r=2, circle r=2"},
+      {"a derelict reported three times: three sightings, not an area",
+       "DERELICT VESSEL REPORTED IN 45-00N 045-00W AT 010000Z, 45-10N 045-10W AT 020000Z, 45-20N 045-20W AT 030000Z.",
+       "point, point, point"},
+      {"mines reported in an area: the area",
+       "MINES REPORTED IN AREA BOUND BY 45-00N 045-00W, 45-10N 045-10W, 45-20N 045-00W.", "polygon3"},
       {"three positions and no wording stay one area",
        "41-00N 029-00E 41-10N 029-10E 41-10N 029-00E", "polygon3"},
   };

@@ -61,6 +61,11 @@ constexpr CueWord kCueWords[] = {
     {"WELLHEADS", Cue::kList, false},
     {"MOVED", Cue::kList, false},
     {"RELOCATED", Cue::kList, false},
+    // Sightings: each position is where something was seen.
+    {"REPORTED", Cue::kList, false},
+    {"SIGHTED", Cue::kList, false},
+    {"ADRIFT", Cue::kList, false},
+    {"DRIFTING", Cue::kList, false},
 };
 
 // Words that join the positions of one shape and say nothing of their own.
