@@ -154,7 +154,7 @@ TEST(Classify, BuiltInRulesExceptionsAndFallbacks) {
       {"MINE REPORTED, POSITION TO DETERMINE", OTHER},
       {"MINE REPORTED", MINE},
       {"POSSIBLE DRIFTING MINES", DRIFT},
-      {"NIGHTINGALES", WEATHER},
+      {"NIGHTINGALES", OTHER},  // keywords are whole words: GALE is not found inside a word
       {"SAR OPERATION", SAR_OPS},
       {"SARDINES", OTHER},
       {"PERFORACI\xC3\x93N", DRILLING},
