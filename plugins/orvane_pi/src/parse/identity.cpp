@@ -8,6 +8,7 @@
 
 #include "common/clock.h"
 #include "common/text.h"
+#include "parse/keyword_matcher.h"
 
 namespace orvane {
 namespace {
@@ -17,6 +18,7 @@ constexpr size_t kMaxExpiry = 12;
 
 bool IsTokenByte(char c) { return IsAsciiUpper(c) || IsAsciiDigit(c) || c == '/' || c == '-' || (c >= 'a' && c <= 'z'); }
 bool IsLetter(char c) { return IsAsciiUpper(c) || (c >= 'a' && c <= 'z'); }
+bool IsWordByteAt(const std::string& u, size_t i) { return IsWordByte(static_cast<unsigned char>(u[i])); }
 
 bool At(const std::string& u, size_t i, const char* lit) { return u.compare(i, std::char_traits<char>::length(lit), lit) == 0; }
 
@@ -57,6 +59,45 @@ int MonthOf(std::string_view word) {
   return 0;
 }
 
+// Russian month abbreviations of NAVTEX texts, longest first where one
+// begins another (СЕНТ before СЕН).
+struct RussianMonth {
+  const char* name;
+  int month;
+};
+constexpr RussianMonth kRussianMonths[] = {
+    {"\xD0\xAF\xD0\x9D\xD0\x92", 1},                    // ЯНВ
+    {"\xD0\xA4\xD0\x95\xD0\x92", 2},                    // ФЕВ
+    {"\xD0\x9C\xD0\x90\xD0\xA0", 3},                    // МАР
+    {"\xD0\x90\xD0\x9F\xD0\xA0", 4},                    // АПР
+    {"\xD0\x9C\xD0\x90\xD0\x99", 5},                    // МАЙ
+    {"\xD0\x98\xD0\xAE\xD0\x9D", 6},                    // ИЮН
+    {"\xD0\x98\xD0\xAE\xD0\x9B", 7},                    // ИЮЛ
+    {"\xD0\x90\xD0\x92\xD0\x93", 8},                    // АВГ
+    {"\xD0\xA1\xD0\x95\xD0\x9D\xD0\xA2", 9},          // СЕНТ
+    {"\xD0\xA1\xD0\x95\xD0\x9D", 9},                    // СЕН
+    {"\xD0\x9E\xD0\x9A\xD0\xA2", 10},                   // ОКТ
+    {"\xD0\x9D\xD0\x9E\xD0\xAF", 11},                   // НОЯ
+    {"\xD0\x94\xD0\x95\xD0\x9A", 12},                   // ДЕК
+};
+
+// The month word at i, English or Russian; *end moves past the whole word.
+int MonthAt(const std::string& u, size_t i, size_t* end) {
+  const std::string_view w = WordAt(u, i);
+  if (!w.empty()) {
+    *end = i + w.size();
+    return MonthOf(w);
+  }
+  for (const RussianMonth& m : kRussianMonths) {
+    if (!At(u, i, m.name)) continue;
+    size_t e = i + std::char_traits<char>::length(m.name);
+    while (e < u.size() && static_cast<unsigned char>(u[e]) >= 0x80) ++e;  // the rest of a longer form
+    *end = e;
+    return m.month;
+  }
+  return 0;
+}
+
 struct DateTimeGroup {
   int day = 0, hour = 0, minute = 0, month = 0;
   int year = -1;  // four digits; -1 when the text gives none
@@ -79,9 +120,10 @@ bool ReadDateTimeGroup(const std::string& u, size_t i, DateTimeGroup* g) {
     ++k;
   }
   while (k < u.size() && u[k] == ' ') ++k;
-  g->month = MonthOf(WordAt(u, k));
+  size_t month_end = k;
+  g->month = MonthAt(u, k, &month_end);
   if (g->month == 0) return false;
-  k += WordAt(u, k).size();
+  k = month_end;
   size_t y = k;
   while (y < u.size() && u[y] == ' ') ++y;
   size_t ye = y;
@@ -90,6 +132,72 @@ bool ReadDateTimeGroup(const std::string& u, size_t i, DateTimeGroup* g) {
   if (ye - y == 4) g->year = std::atoi(u.substr(y, 4).c_str());
   if (g->day < 1 || g->day > 31 || g->hour > 23 || g->minute > 59) return false;
   return true;
+}
+
+// Reads a year of two or four digits at y (after blanks); -1 when none.
+int ReadYear(const std::string& u, size_t y, size_t* end) {
+  while (y < u.size() && u[y] == ' ') ++y;
+  size_t ye = y;
+  while (ye < u.size() && IsAsciiDigit(u[ye])) ++ye;
+  if (ye - y != 2 && ye - y != 4) return -1;
+  *end = ye;
+  const int v = std::atoi(u.substr(y, ye - y).c_str());
+  return ye - y == 2 ? 2000 + v : v;
+}
+
+// A date without a time at i: "01 JAN 2020", "02 MAR", "15/03/2026",
+// "01.03.2019", optionally followed by a time ("AT 0000 UTC", "18 UTC").
+// Without a time the warning runs to the end of that day.
+bool ReadDate(const std::string& u, size_t i, DateTimeGroup* g) {
+  size_t k = i;
+  while (k < u.size() && IsAsciiDigit(u[k])) ++k;
+  if (k - i < 1 || k - i > 2) return false;
+  g->day = std::atoi(u.substr(i, k - i).c_str());
+  g->hour = 23;
+  g->minute = 59;
+  g->year = -1;
+  size_t end = k;
+  if (k < u.size() && (u[k] == '/' || u[k] == '.')) {
+    const char sep = u[k];
+    size_t m = k + 1, me = m;
+    while (me < u.size() && IsAsciiDigit(u[me])) ++me;
+    if (me - m < 1 || me - m > 2 || me >= u.size() || u[me] != sep) return false;
+    g->month = std::atoi(u.substr(m, me - m).c_str());
+    size_t ye = me + 1;
+    while (ye < u.size() && IsAsciiDigit(u[ye])) ++ye;
+    if (ye - (me + 1) != 4 && ye - (me + 1) != 2) return false;
+    const int v = std::atoi(u.substr(me + 1, ye - me - 1).c_str());
+    g->year = ye - (me + 1) == 2 ? 2000 + v : v;
+    end = ye;
+  } else {
+    while (k < u.size() && u[k] == ' ') ++k;
+    g->month = MonthAt(u, k, &end);
+    if (g->month == 0) return false;
+    size_t ye = end;
+    g->year = ReadYear(u, end, &ye);
+    end = ye;
+  }
+  if (g->month < 1 || g->month > 12 || g->day < 1 || g->day > 31) return false;
+  // "AT 0000 UTC", "0000 UTC", "18 UTC": the time of day.
+  size_t t = end;
+  while (t < u.size() && u[t] == ' ') ++t;
+  if (WordAt(u, t) == "AT") {
+    t += 2;
+    while (t < u.size() && u[t] == ' ') ++t;
+  }
+  size_t te = t;
+  while (te < u.size() && IsAsciiDigit(u[te])) ++te;
+  size_t z = te;
+  while (z < u.size() && u[z] == ' ') ++z;
+  const bool zone = At(u, z, "UTC") || (z < u.size() && u[z] == 'Z' && z == te);
+  if (zone && te - t == 4) {
+    g->hour = std::atoi(u.substr(t, 2).c_str());
+    g->minute = std::atoi(u.substr(t + 2, 2).c_str());
+  } else if (zone && (te - t == 2 || te - t == 1)) {
+    g->hour = std::atoi(u.substr(t, te - t).c_str());
+    g->minute = 0;
+  }
+  return g->hour <= 23 && g->minute <= 59;
 }
 
 int64_t UtcMsOf(int year, const DateTimeGroup& g) {
@@ -132,12 +240,34 @@ size_t OwnEndPhrase(const std::string& u, size_t i) {
   return i + w.size();
 }
 
-// The date-time group after an own-end phrase, passing over "AT" or ':'.
+// The date-time group (or date) after an own-end phrase, passing over "AT"
+// or ':'.
 bool OwnEndTime(const std::string& u, size_t i, DateTimeGroup* g) {
   while (i < u.size() && (u[i] == ' ' || u[i] == ':')) ++i;
   if (WordAt(u, i) == "AT") i += 2;
   while (i < u.size() && (u[i] == ' ' || u[i] == ':')) ++i;
-  return ReadDateTimeGroup(u, i, g);
+  return ReadDateTimeGroup(u, i, g) || ReadDate(u, i, g);
+}
+
+// Own-end phrases that are no cancel marker: "CAN THIS MSG 312200 UTC MAR"
+// and the Russian "ОТМ ЭТОТ НР 301430 СЕНТ" (cancel this number).
+const char* const kShortOwnEnds[] = {
+    "CAN THIS MSG", "CAN THIS MSGE", "CAN THIS MESSAGE",
+    "\xD0\x9E\xD0\xA2\xD0\x9C \xD0\xAD\xD0\xA2\xD0\x9E\xD0\xA2 \xD0\x9D\xD0\xA0"};
+
+std::string ShortOwnEnd(const std::string& u) {
+  for (const char* phrase : kShortOwnEnds) {
+    const size_t len = std::char_traits<char>::length(phrase);
+    for (size_t p = u.find(phrase); p != std::string::npos; p = u.find(phrase, p + 1)) {
+      if (p > 0 && IsWordByteAt(u, p - 1)) continue;
+      if (p + len < u.size() && IsWordByteAt(u, p + len)) continue;
+      DateTimeGroup g;
+      if (!OwnEndTime(u, p + len, &g)) continue;
+      const std::string end = FormatOwnEnd(g);
+      if (!end.empty()) return end;
+    }
+  }
+  return std::string();
 }
 
 // Length of the cancel marker at i ("CANCELLED ", "CANCELED ", "CANCEL "),
@@ -156,24 +286,102 @@ std::string NextToken(const std::string& u, size_t* i) {
   return t;
 }
 
+// "0120/26", "1160", "47/18": a serial with or without its year.
 bool IsSerialKey(std::string_view k, int* number, int* year) {
   const size_t slash = k.find('/');
-  if (slash == std::string_view::npos || slash == 0) return false;
-  const std::string_view n = k.substr(0, slash), y = k.substr(slash + 1);
-  if (n.size() > 9 || (y.size() != 2 && y.size() != 4)) return false;
+  const std::string_view n = k.substr(0, slash);
+  if (n.empty() || n.size() > 9) return false;
   for (char c : n)
     if (!IsAsciiDigit(c)) return false;
-  for (char c : y)
-    if (!IsAsciiDigit(c)) return false;
+  *year = -1;
+  if (slash != std::string_view::npos) {
+    const std::string_view y = k.substr(slash + 1);
+    if (y.size() != 2 && y.size() != 4) return false;
+    for (char c : y)
+      if (!IsAsciiDigit(c)) return false;
+    *year = std::atoi(std::string(y).c_str()) % 100;
+  }
   *number = std::atoi(std::string(n).c_str());
-  *year = std::atoi(std::string(y).c_str()) % 100;
-  return true;
+  return *number > 0;
+}
+
+// "GA87", "TA05": a NAVTEX frame's B1B2B3B4.
+bool IsStationKey(std::string_view k) {
+  return k.size() == 4 && IsAsciiUpper(k[0]) && IsAsciiUpper(k[1]) && IsAsciiDigit(k[2]) && IsAsciiDigit(k[3]);
+}
+
+CancelKey MakeKey(std::string token, Series series, int32_t navarea, std::string issuer) {
+  CancelKey k;
+  k.series = series;
+  k.navarea = navarea;
+  k.issuer = std::move(issuer);
+  int n = 0, y = -1;
+  if (IsSerialKey(token, &n, &y)) {
+    k.kind = CancelKind::SERIAL;
+    k.number = n;
+    k.year = y;
+  } else if (IsStationKey(token)) {
+    k.kind = CancelKind::STATION;
+  }
+  k.key = std::move(token);
+  return k;
+}
+
+// Words between CANCEL and a station's own number: "CANCEL NAVIGATIONAL
+// WARNING NR. 49", "CANCEL NAVIAGATIONAL WARNING 34".
+bool IsNumberingWord(std::string_view w) {
+  static const char* const kWords[] = {"NAV",  "NAVIGATIONAL", "NAVIAGATIONAL", "NAVIGATION", "WARNING",
+                                       "WARN", "WNG",          "NR",            "NO",         "NUMBER"};
+  for (const char* k : kWords)
+    if (w == k) return true;
+  return false;
 }
 
 struct CancelReading {
   std::vector<CancelKey> keys;
   std::string own_end;  // "YYYY-MM-DDTHH:MMZ" of the first own-end phrase with a time
 };
+
+// "(GA87)(OA60)" after a UK coastal serial: the frames that carried it.
+void ReadFrameCodes(const std::string& u, size_t i, std::vector<CancelKey>* keys) {
+  for (;;) {
+    while (i < u.size() && u[i] == ' ') ++i;
+    if (i + 6 > u.size() || u[i] != '(' || u[i + 5] != ')' || !IsStationKey(std::string_view(u).substr(i + 1, 4)))
+      return;
+    keys->push_back(MakeKey(u.substr(i + 1, 4), Series::NONE, 0, ""));
+    i += 6;
+  }
+}
+
+// "NAV. WARN. NO. 165 CANCELLED.": a notice that names the cancelled
+// warning before the word, with nothing after it on the line.
+void ReadCancelledNotices(const std::string& u, std::vector<CancelKey>* keys) {
+  for (const char* word : {"CANCELLED", "CANCELED"}) {
+    const size_t len = std::char_traits<char>::length(word);
+    for (size_t p = u.find(word); p != std::string::npos; p = u.find(word, p + len)) {
+      if (p > 0 && IsLetter(u[p - 1])) continue;
+      size_t e = p + len;
+      while (e < u.size() && (u[e] == '.' || u[e] == ' ' || u[e] == '\r')) ++e;
+      if (e < u.size() && u[e] != '\n') continue;
+      const size_t line = u.rfind('\n', p) == std::string::npos ? 0 : u.rfind('\n', p) + 1;
+      const std::string before = u.substr(line, p - line);
+      HeaderLine h;
+      if (ReadNationalSeries(before, &h) > 0 && h.serial > 0) {
+        std::string token = std::to_string(h.serial);
+        if (h.year >= 0) token += "/" + std::string(h.year < 10 ? "0" : "") + std::to_string(h.year);
+        keys->push_back(MakeKey(token, Series::NATIONAL, 0, h.issuer));
+        continue;
+      }
+      size_t d = 0;
+      while (d < before.size() && !IsAsciiDigit(before[d])) ++d;
+      if (d == before.size()) continue;
+      size_t k = d;
+      const std::string token = NextToken(before, &k);
+      int n = 0, y = 0;
+      if (IsSerialKey(token, &n, &y)) keys->push_back(MakeKey(token, Series::NONE, 0, ""));
+    }
+  }
+}
 
 CancelReading ReadCancellations(const std::string& u) {
   CancelReading r;
@@ -194,6 +402,19 @@ CancelReading ReadCancellations(const std::string& u) {
       }
       continue;
     }
+    // "CANCEL ALL NAV.WARNINGS NOT LISTED IN THIS MESSAGE" keeps an in-force
+    // list: the warnings it leaves out are not named, so nothing is cancelled.
+    if (WordAt(u, i) == "ALL") continue;
+    // "CANCEL WZ 1160 (GA87)(OA60)", "CANCEL GERMAN NAV WARN 403/26".
+    HeaderLine national;
+    if (const size_t used = ReadNationalSeries(std::string_view(u).substr(i), &national);
+        used > 0 && national.serial > 0) {
+      std::string token = std::to_string(national.serial);
+      if (national.year >= 0) token += "/" + std::string(national.year < 10 ? "0" : "") + std::to_string(national.year);
+      r.keys.push_back(MakeKey(token, Series::NATIONAL, 0, national.issuer));
+      ReadFrameCodes(u, i + used, &r.keys);
+      continue;
+    }
     size_t k = i;
     std::string token = NextToken(u, &k);
     Series series = Series::NONE;
@@ -209,9 +430,18 @@ CancelReading ReadCancellations(const std::string& u) {
           token = NextToken(u, &k);
         }
       }
+    } else {
+      // "CANCEL NAVIGATIONAL WARNING NR. 49": the station's own series.
+      size_t j = k;
+      std::string next = token;
+      while (IsNumberingWord(next)) next = NextToken(u, &j);
+      if (next != token && !next.empty() && IsAsciiDigit(next[0])) {
+        token = next;
+        k = j;
+      }
     }
     if (token.empty()) continue;
-    r.keys.push_back({token, series, navarea});
+    r.keys.push_back(MakeKey(token, series, navarea, ""));
     // "CANCEL NAVAREA IV 1170/25, 836/26." and "... 12/26 AND 13/26".
     for (;;) {
       size_t j = k;
@@ -227,15 +457,35 @@ CancelReading ReadCancellations(const std::string& u) {
       if (j >= u.size() || !IsAsciiDigit(u[j])) break;
       std::string next = NextToken(u, &j);
       int n = 0, y = 0;
-      if (!IsSerialKey(next, &n, &y)) break;
-      r.keys.push_back({next, series, navarea});
+      if (!IsSerialKey(next, &n, &y) || y < 0) break;
+      r.keys.push_back(MakeKey(next, series, navarea, ""));
       k = j;
     }
   }
+  ReadCancelledNotices(u, &r.keys);
+  if (!own_end_seen) r.own_end = ShortOwnEnd(u);
   return r;
 }
 
-// The marker-based validity end, as the text writes it.
+// True when IsExpired can judge the value: an instant written
+// "YYYY-MM-DDTHH:MMZ", or at least eight digits that begin with a date
+// year-month-day from 2000 on.
+bool Judgeable(const std::string& e) {
+  if (e.size() == 17 && e[10] == 'T' && e[16] == 'Z') return true;
+  std::string digits;
+  for (char c : e)
+    if (IsAsciiDigit(c)) digits += c;
+  if (digits.size() < 8) return false;
+  const int y = std::atoi(digits.substr(0, 4).c_str()), mo = std::atoi(digits.substr(4, 2).c_str()),
+            d = std::atoi(digits.substr(6, 2).c_str());
+  return y >= 2000 && mo >= 1 && mo <= 12 && d >= 1 && d <= 31;
+}
+
+// The marker-based validity end: a date-time group ("VALID UNTIL 151200 UTC
+// MAR"), a date ("UNTIL 02 MAR 2019", "VALID UNTIL 03/03/2019 AT 0000 UTC")
+// or digits year first ("EXPIRES 2026-03-15 23:59"). A stated end that
+// cannot be read as a moment gives nothing rather than a value that never
+// expires.
 std::string ReadStatedExpiry(const std::string& u) {
   size_t g = u.find("VALID UNTIL");
   size_t marker = 11;
@@ -255,6 +505,8 @@ std::string ReadStatedExpiry(const std::string& u) {
   // must not end the warning.
   while (i < u.size() && u[i] != '\n' && !IsAsciiDigit(u[i])) ++i;
   if (i >= u.size() || u[i] == '\n') return std::string();
+  DateTimeGroup t;
+  if (ReadDateTimeGroup(u, i, &t) || ReadDate(u, i, &t)) return FormatOwnEnd(t);
   std::string out;
   for (; i < u.size() && out.size() < kMaxExpiry; ++i) {
     const char c = u[i];
@@ -264,40 +516,73 @@ std::string ReadStatedExpiry(const std::string& u) {
       break;
     }
   }
-  return out.size() >= 6 ? out : std::string();
+  return out.size() >= 6 && Judgeable(out) ? out : std::string();
 }
 
-// A message as the cancellation rules see it.
+// Where a message stands for the cancellation rules: the scopes its serial
+// lives in, and that serial.
 struct Identity {
-  std::string upper_id;
-  HeaderSeries header;
-  int32_t navarea = 0;  // the navarea field, else the header's numeral
-  int year = -1;        // the header's year, two digits
+  std::vector<std::string> scopes;  // "NAVAREA:4", "HYDROLANT", "NAT:GERMAN", "STN:S", "NONE"
+  std::string own_scope;            // the scope a series-less cancel of this message means
+  int32_t serial = 0;
+  int32_t year = -1;
 };
 
 Identity IdentityOf(const MsiMessage& m) {
   Identity id;
-  id.upper_id = UpperAscii(m.id);
   const std::string u = UpperAscii(m.raw_text);
-  id.header = ReadHeaderSeries(u);
-  id.navarea = m.navarea > 0 ? m.navarea : id.header.navarea;
-  const HeaderSerial s = ReadHeaderSerial(std::string_view(u).substr(DateTimeGroupPrefixLength(u)));
-  if (s.serial > 0 && s.year >= 0) id.year = s.year % 100;
+  const HeaderLine h = ReadMessageHeader(u);
+  const bool frame = !m.station_id.empty();
+  // A frame's B3B4 is no warning number: only the number its text gives.
+  id.serial = frame ? h.serial : (m.number > 0 ? m.number : h.serial);
+  id.year = h.year;
+  switch (h.series) {
+    case Series::NAVAREA:
+      id.scopes.push_back("NAVAREA:" + std::to_string(h.navarea > 0 ? h.navarea : m.navarea));
+      break;
+    case Series::HYDROLANT:
+      id.scopes.push_back("HYDROLANT");
+      break;
+    case Series::HYDROPAC:
+      id.scopes.push_back("HYDROPAC");
+      break;
+    case Series::HYDROARC:
+      id.scopes.push_back("HYDROARC");
+      break;
+    case Series::NAVTEX:
+      id.scopes.push_back("NAVTEX");
+      break;
+    case Series::NATIONAL:
+      id.scopes.push_back("NAT:" + h.issuer);
+      break;
+    case Series::NONE:
+      break;
+  }
+  if (frame) id.scopes.push_back(std::string("STN:") + m.b1);
+  if (id.scopes.empty()) id.scopes.push_back("NONE");
+  id.own_scope = frame ? id.scopes.back() : id.scopes.front();
   return id;
 }
 
-bool Cancels(const CancelKey& k, const MsiMessage& m, const Identity& id) {
-  int n = 0, year = -1;
-  const bool serial = IsSerialKey(k.key, &n, &year);
-  const bool hit = (!id.upper_id.empty() && id.upper_id == k.key) || (!m.station_id.empty() && m.station_id == k.key) ||
-                   (serial && m.number > 0 && n == m.number && (id.year < 0 || id.year == year));
-  if (!hit) return false;
-  // A serial belongs to its series: NAVAREA IV 836/26 is not NAVAREA XII
-  // 836/26, and neither is HYDROLANT 836/26.
-  if (k.series == Series::NAVAREA) return id.navarea == k.navarea && k.navarea > 0;
-  if (k.series == Series::HYDROLANT || k.series == Series::HYDROPAC || k.series == Series::HYDROARC)
-    return id.header.series == k.series;
-  return true;
+// The scope a serial key names: its series, or the cancelling message's own.
+std::string KeyScope(const CancelKey& k, const Identity& owner) {
+  switch (k.series) {
+    case Series::NAVAREA:
+      return k.navarea > 0 ? "NAVAREA:" + std::to_string(k.navarea) : std::string();
+    case Series::HYDROLANT:
+      return "HYDROLANT";
+    case Series::HYDROPAC:
+      return "HYDROPAC";
+    case Series::HYDROARC:
+      return "HYDROARC";
+    case Series::NAVTEX:
+      return "NAVTEX";
+    case Series::NATIONAL:
+      return "NAT:" + k.issuer;
+    case Series::NONE:
+      break;
+  }
+  return owner.own_scope;
 }
 
 }  // namespace
@@ -315,6 +600,26 @@ std::string ReadExpiry(const std::string& upper) {
   return ReadCancellations(upper).own_end;
 }
 
+namespace {
+
+// "(19 REPETITION)", "(9 REPETATION)": how often a station has sent the
+// warning, not what it says. Returns the length of such a group at i.
+size_t RepetitionCountAt(const std::string& u, size_t i) {
+  if (u[i] != '(') return 0;
+  size_t k = i + 1;
+  while (k < u.size() && u[k] == ' ') ++k;
+  const size_t d = k;
+  while (k < u.size() && IsAsciiDigit(u[k])) ++k;
+  if (k == d) return 0;
+  while (k < u.size() && u[k] == ' ') ++k;
+  if (!At(u, k, "REPET")) return 0;
+  while (k < u.size() && IsAsciiUpper(u[k])) ++k;
+  while (k < u.size() && u[k] == ' ') ++k;
+  return k < u.size() && u[k] == ')' ? k + 1 - i : 0;
+}
+
+}  // namespace
+
 std::string MessageFingerprint(const std::string& text) {
   uint64_t h = 14695981039346656037ULL;
   bool any = false, pending = false;
@@ -322,32 +627,49 @@ std::string MessageFingerprint(const std::string& text) {
     h ^= static_cast<unsigned char>(c);
     h *= 1099511628211ULL;
   };
-  const size_t n = text.size();
-  for (size_t i = 0; i < n;) {
-    auto up = [&](size_t k) {
-      const char c = text[k];
-      return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-    };
-    if (i + 4 <= n && up(i) == 'Z' && up(i + 1) == 'C' && up(i + 2) == 'Z' && up(i + 3) == 'C') {
-      // The frame line says who sent it, not what it says.
-      const size_t nl = text.find('\n', i);
-      if (nl == std::string::npos) break;
-      i = nl;
-      continue;
-    }
-    if (i + 4 <= n && up(i) == 'N' && up(i + 1) == 'N' && up(i + 2) == 'N' && up(i + 3) == 'N') {
-      i += 4;
-      continue;
-    }
-    const char c = up(i++);
-    if (IsAsciiSpace(c)) {
+  const std::string u = UpperAscii(text);
+  const size_t n = u.size();
+  for (size_t line = 0; line < n;) {
+    size_t end = u.find('\n', line);
+    if (end == std::string::npos) end = n;
+    const std::string_view l(u.data() + line, end - line);
+    // Lines that say when and through which agency the warning was sent.
+    if (IsTimeStampLine(l) || IsPreambleLine(l)) {
       pending = true;
+      line = end + 1;
       continue;
     }
-    if (pending && any) add(' ');
-    add(c);
-    any = true;
-    pending = false;
+    for (size_t i = line; i < end;) {
+      if (i + 4 <= end && u.compare(i, 4, "ZCZC") == 0) {
+        // The frame code says who sent it, not what it says; the rest of a
+        // one-line frame is its text.
+        i += 4;
+        while (i < end && (u[i] == ' ' || u[i] == '\t' || u[i] == '\r')) ++i;
+        i = std::min(end, i + 4);
+        pending = true;
+        continue;
+      }
+      if (i + 4 <= end && u.compare(i, 4, "NNNN") == 0) {
+        i += 4;
+        continue;
+      }
+      if (const size_t rep = RepetitionCountAt(u, i); rep > 0 && rep <= end - i) {
+        i += rep;
+        pending = true;
+        continue;
+      }
+      const char c = u[i++];
+      if (IsAsciiSpace(c)) {
+        pending = true;
+        continue;
+      }
+      if (pending && any) add(' ');
+      add(c);
+      any = true;
+      pending = false;
+    }
+    pending = true;
+    line = end + 1;
   }
   char buf[32];
   std::snprintf(buf, sizeof buf, "fnv1a64:%016" PRIx64, h);
@@ -422,37 +744,71 @@ void NormaliseMessages(std::vector<MsiMessage>* messages) {
   for (size_t i = 0; i < list.size(); ++i) {
     std::vector<CancelKey> own = ReadCancelKeys(UpperAscii(list[i].raw_text));
     // Messages read from elsewhere (parcels) may keep only the target.
-    if (own.empty() && !list[i].cancel_target.empty()) own.push_back({UpperAscii(list[i].cancel_target)});
+    if (own.empty() && !list[i].cancel_target.empty())
+      own.push_back(MakeKey(UpperAscii(list[i].cancel_target), Series::NONE, 0, ""));
     for (CancelKey& k : own) keys.push_back({std::move(k), i});
     if (IsExpired(list[i])) list[i].active = false;
   }
   if (keys.empty()) return;
 
-  // Candidates by id, station and number, so each key looks at its own few.
-  std::unordered_map<std::string, std::vector<size_t>> by_text;
-  std::unordered_map<int32_t, std::vector<size_t>> by_number;
+  // Every message under each name a key can give it: its id and station
+  // ("T|"), and its serial in each of its scopes, with its year ("Y|") and
+  // whatever the year ("N|"). A key then looks up exactly the messages it
+  // cancels, and a bucket already cleared by one key is not walked again:
+  // the pass stays linear however many messages share a serial.
+  struct Bucket {
+    std::vector<size_t> members;
+    size_t first_owner = SIZE_MAX;  // the owner of the key that cleared it
+    bool first_owner_member = false;
+    bool full = false;  // every member inactive
+  };
+  std::unordered_map<std::string, Bucket> buckets;
   std::vector<Identity> ids(list.size());
-  std::vector<bool> identified(list.size(), false);
   for (size_t i = 0; i < list.size(); ++i) {
-    if (!list[i].id.empty()) by_text[UpperAscii(list[i].id)].push_back(i);
-    if (!list[i].station_id.empty()) by_text[list[i].station_id].push_back(i);
-    if (list[i].number > 0) by_number[list[i].number].push_back(i);
-  }
-  auto check = [&](const Owned& k, size_t j) {
-    if (j == k.owner || !list[j].active) return;
-    if (!identified[j]) {
-      ids[j] = IdentityOf(list[j]);
-      identified[j] = true;
+    if (!list[i].id.empty()) buckets["T|" + UpperAscii(list[i].id)].members.push_back(i);
+    if (!list[i].station_id.empty()) buckets["T|" + list[i].station_id].members.push_back(i);
+    ids[i] = IdentityOf(list[i]);
+    if (ids[i].serial <= 0) continue;
+    const std::string n = std::to_string(ids[i].serial);
+    for (const std::string& scope : ids[i].scopes) {
+      buckets["N|" + scope + "|" + n].members.push_back(i);
+      buckets["Y|" + scope + "|" + n + "|" + std::to_string(ids[i].year)].members.push_back(i);
     }
-    if (Cancels(k.key, list[j], ids[j])) list[j].active = false;
+  }
+  auto clear = [&](const std::string& name, size_t owner) {
+    auto it = buckets.find(name);
+    if (it == buckets.end()) return;
+    Bucket& b = it->second;
+    if (b.full || b.first_owner == owner) return;
+    if (b.first_owner == SIZE_MAX) {
+      // A message never cancels itself.
+      for (size_t j : b.members) {
+        if (j == owner) {
+          b.first_owner_member = true;
+        } else {
+          list[j].active = false;
+        }
+      }
+      b.first_owner = owner;
+      b.full = !b.first_owner_member;
+      return;
+    }
+    list[b.first_owner].active = false;  // a second owner clears the first
+    b.full = true;
   };
   for (const Owned& k : keys) {
-    if (auto it = by_text.find(k.key.key); it != by_text.end())
-      for (size_t j : it->second) check(k, j);
-    int n = 0, year = 0;
-    if (IsSerialKey(k.key.key, &n, &year))
-      if (auto it = by_number.find(n); it != by_number.end())
-        for (size_t j : it->second) check(k, j);
+    const CancelKey& key = k.key;
+    if (key.kind != CancelKind::SERIAL || key.series == Series::NONE) clear("T|" + key.key, k.owner);
+    if (key.kind != CancelKind::SERIAL) continue;
+    const std::string scope = KeyScope(key, ids[k.owner]);
+    if (scope.empty()) continue;
+    const std::string n = std::to_string(key.number);
+    if (key.year < 0) {
+      clear("N|" + scope + "|" + n, k.owner);
+    } else {
+      clear("Y|" + scope + "|" + n + "|" + std::to_string(key.year), k.owner);
+      clear("Y|" + scope + "|" + n + "|-1", k.owner);
+    }
   }
 }
 
