@@ -375,6 +375,8 @@ StampWord ClassifyStampWord(std::string_view w) {
   while (d < w.size() && (IsAsciiDigit(w[d]) || ((w[d] == '.' || w[d] == ':' || w[d] == '/') && d > 0))) ++d;
   if (d > 0) {
     const std::string_view rest = w.substr(d);
+    // "010300": a date-time group without its zone.
+    if (rest.empty() && d == 6 && w.find_first_of(".:/") == std::string_view::npos) return StampWord::MARK;
     if (rest.empty() || rest == ".") return StampWord::NUMBER;
     if (rest == "Z" || rest == "UTC") return StampWord::MARK;
     if (rest == "TH" || rest == "ST" || rest == "ND" || rest == "RD") return StampWord::NUMBER;
