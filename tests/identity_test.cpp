@@ -2,6 +2,7 @@
 // times warnings state, each quoting the real input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 
@@ -9,7 +10,11 @@
 #include "common/text.h"
 #include "corpus_chunks.h"
 #include "parse/bulletin.h"
+#include "common/paths.h"
+#include "exchange/arrival_log.h"
 #include "parse/identity.h"
+#include "parse/ingest.h"
+#include "test_support.h"
 
 namespace orvane {
 namespace {
@@ -209,6 +214,37 @@ TEST(ReadExpiry, EveryCorpusValueIsEmptyOrJudged) {
     EXPECT_FALSE(IsExpired(m));
   }
   EXPECT_GT(with_end, 100);
+  SetClock(nullptr);
+}
+
+// A warning already logged is not logged again, nor does it ring the SAR
+// alarm, when the next fetch brings it back with a new date-time line or a
+// new repetition count.
+TEST(ArrivalLogIdentity, ARebroadcastIsNotNew) {
+  test::TempDataRoot root;
+  ManualClock clock(Utc(2026, 3, 1));
+  SetClock(&clock);
+  const std::string first =
+      "===== NAVAREA 3 =====\n"
+      "ZCZC ID12\n101420 UTC MAR 26\nMRCC ISTANBUL\nSEARCH AND RESCUE. MISSING VESSEL 41-00N 029-00E.\nNNNN\n"
+      "031741Z MAR 26\nNAVAREA III - 0139/26 BLACK SEA\nWRECK 43-00N 030-00E.\n"
+      "COASTAL WARNING 187/26 APR 25 (19 REPETITION)\nSANTA EUFEMIA ISLAND LIGHTHOUSE 41-53.4N 016-11.1E REDUCED.\n";
+  const std::string again =
+      "===== NAVAREA 3 =====\n"
+      "ZCZC ID12\n111420 UTC MAR 26\nMRCC ISTANBUL\nSEARCH AND RESCUE. MISSING VESSEL 41-00N 029-00E.\nNNNN\n"
+      "NAVAREA III - 0139/26 BLACK SEA\nWRECK 43-00N 030-00E.\n"
+      "COASTAL WARNING 187/26 APR 25 (20 REPETITION)\nSANTA EUFEMIA ISLAND LIGHTHOUSE 41-53.4N 016-11.1E REDUCED.\n";
+  const MergeResult a = MergeFetchResult({}, first, 3);
+  ASSERT_EQ(a.store.size(), 3u);
+  ASSERT_TRUE(WriteArrivalLog({}, a.store));
+  EXPECT_EQ(CountNewSarMessages({}, a.store), 1);
+  const MergeResult b = MergeFetchResult(a.store, again, 3);
+  ASSERT_EQ(b.store.size(), 3u);
+  EXPECT_TRUE(NewMessages(a.store, b.store).empty());
+  EXPECT_EQ(CountNewSarMessages(a.store, b.store), 0);
+  ASSERT_TRUE(WriteArrivalLog(a.store, b.store));
+  const std::string log = test::ReadFile(ArrivalLogFile());
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 3);
   SetClock(nullptr);
 }
 
