@@ -218,8 +218,7 @@ MsiMessage ParseMessage(std::string_view text) {
     if (ReadHeaderLine(TrimView(rest.substr(0, rest.find('\n'))), &line) && line.serial > 0) m.number = line.serial;
   }
 
-  m.cancel_target = ReadCancelTarget(u);
-  m.expires = ReadExpiry(u);
+  ReadCancelTargetAndExpiry(u, &m.cancel_target, &m.expires);
   m.type = Classify(u);
   m.b2_index = B2Index(m.b2);
   if (m.type == OTHER && m.b2 != '?' && B2ClassOf(m.b2) != B2_HIDDEN) m.type = B2Category(m.b2);

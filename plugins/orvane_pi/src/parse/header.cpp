@@ -99,7 +99,7 @@ bool NationalNavWarn(Cursor& c, HeaderLine* h) {
   }
   const char* nation = nullptr;
   for (const char* n : kNations)
-    if (c.Word(n)) {
+    if (c.i < c.s.size() && c.s[c.i] == n[0] && c.Word(n)) {
       nation = n;
       break;
     }
@@ -268,11 +268,13 @@ bool ReadHeaderLine(std::string_view upper_line, HeaderLine* out) {
     if (out) *out = h;
     return true;
   }
-  // A line that cancels a national warning names it; it opens nothing.
-  if (line.find("CANCEL") != std::string_view::npos) return false;
+  if (line.empty() || !(IsAsciiUpper(line[0]) || line[0] == '[' || static_cast<unsigned char>(line[0]) >= 0x80))
+    return false;
   for (HeaderForm form : kNationalForms) {
     Cursor c{line};
     if (form(c, &h)) {
+      // A line that cancels a national warning names it; it opens nothing.
+      if (line.find("CANCEL") != std::string_view::npos) return false;
       h.series = Series::NATIONAL;
       if (out) *out = h;
       return true;
@@ -394,9 +396,8 @@ StampWord ClassifyStampWord(std::string_view w) {
 
 bool IsTimeStampLine(std::string_view upper_line) {
   const std::string_view s = TrimView(upper_line);
-  if (s.empty()) return false;
+  if (s.empty() || !IsAsciiDigit(s[0])) return false;
   if (IsDateTimeGroupLine(s)) return true;
-  if (!IsAsciiDigit(s[0])) return false;
   bool mark = false, ok = true;
   ForEachWord(s, [&](std::string_view w) {
     const StampWord k = ClassifyStampWord(w);

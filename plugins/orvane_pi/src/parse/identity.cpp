@@ -252,17 +252,22 @@ bool OwnEndTime(const std::string& u, size_t i, DateTimeGroup* g) {
 // Own-end phrases that are no cancel marker: "CAN THIS MSG 312200 UTC MAR"
 // and the Russian "ОТМ ЭТОТ НР 301430 СЕНТ" (cancel this number).
 const char* const kShortOwnEnds[] = {
-    "CAN THIS MSG", "CAN THIS MSGE", "CAN THIS MESSAGE",
-    "\xD0\x9E\xD0\xA2\xD0\x9C \xD0\xAD\xD0\xA2\xD0\x9E\xD0\xA2 \xD0\x9D\xD0\xA0"};
+    "CAN ", "\xD0\x9E\xD0\xA2\xD0\x9C \xD0\xAD\xD0\xA2\xD0\x9E\xD0\xA2 \xD0\x9D\xD0\xA0"};
 
 std::string ShortOwnEnd(const std::string& u) {
   for (const char* phrase : kShortOwnEnds) {
     const size_t len = std::char_traits<char>::length(phrase);
     for (size_t p = u.find(phrase); p != std::string::npos; p = u.find(phrase, p + 1)) {
       if (p > 0 && IsWordByteAt(u, p - 1)) continue;
-      if (p + len < u.size() && IsWordByteAt(u, p + len)) continue;
+      size_t after = p + len;
+      if (len == 4) {  // "CAN THIS MSG", "CAN THIS MESSAGE"
+        after = OwnEndPhrase(u, after);
+        if (after == std::string::npos) continue;
+      } else if (after < u.size() && IsWordByteAt(u, after)) {
+        continue;
+      }
       DateTimeGroup g;
-      if (!OwnEndTime(u, p + len, &g)) continue;
+      if (!OwnEndTime(u, after, &g)) continue;
       const std::string end = FormatOwnEnd(g);
       if (!end.empty()) return end;
     }
@@ -354,39 +359,44 @@ void ReadFrameCodes(const std::string& u, size_t i, std::vector<CancelKey>* keys
 }
 
 // "NAV. WARN. NO. 165 CANCELLED.": a notice that names the cancelled
-// warning before the word, with nothing after it on the line.
-void ReadCancelledNotices(const std::string& u, std::vector<CancelKey>* keys) {
-  for (const char* word : {"CANCELLED", "CANCELED"}) {
-    const size_t len = std::char_traits<char>::length(word);
-    for (size_t p = u.find(word); p != std::string::npos; p = u.find(word, p + len)) {
-      if (p > 0 && IsLetter(u[p - 1])) continue;
-      size_t e = p + len;
-      while (e < u.size() && (u[e] == '.' || u[e] == ' ' || u[e] == '\r')) ++e;
-      if (e < u.size() && u[e] != '\n') continue;
-      const size_t line = u.rfind('\n', p) == std::string::npos ? 0 : u.rfind('\n', p) + 1;
-      const std::string before = u.substr(line, p - line);
-      HeaderLine h;
-      if (ReadNationalSeries(before, &h) > 0 && h.serial > 0) {
-        std::string token = std::to_string(h.serial);
-        if (h.year >= 0) token += "/" + std::string(h.year < 10 ? "0" : "") + std::to_string(h.year);
-        keys->push_back(MakeKey(token, Series::NATIONAL, 0, h.issuer));
-        continue;
-      }
-      size_t d = 0;
-      while (d < before.size() && !IsAsciiDigit(before[d])) ++d;
-      if (d == before.size()) continue;
-      size_t k = d;
-      const std::string token = NextToken(before, &k);
-      int n = 0, y = 0;
-      if (IsSerialKey(token, &n, &y)) keys->push_back(MakeKey(token, Series::NONE, 0, ""));
-    }
+// warning before the word (at p), with nothing after it on the line.
+void ReadCancelledNotice(const std::string& u, size_t p, std::vector<CancelKey>* keys) {
+  size_t len = 0;
+  if (At(u, p, "CANCELLED")) {
+    len = 9;
+  } else if (At(u, p, "CANCELED")) {
+    len = 8;
+  } else {
+    return;
   }
+  if (p > 0 && IsLetter(u[p - 1])) return;
+  size_t e = p + len;
+  while (e < u.size() && (u[e] == '.' || u[e] == ' ' || u[e] == '\r')) ++e;
+  if (e < u.size() && u[e] != '\n') return;
+  const size_t nl = p == 0 ? std::string::npos : u.rfind('\n', p - 1);
+  const size_t line = nl == std::string::npos ? 0 : nl + 1;
+  const std::string before = u.substr(line, p - line);
+  HeaderLine h;
+  if (ReadNationalSeries(before, &h) > 0 && h.serial > 0) {
+    std::string token = std::to_string(h.serial);
+    if (h.year >= 0) token += "/" + std::string(h.year < 10 ? "0" : "") + std::to_string(h.year);
+    keys->push_back(MakeKey(token, Series::NATIONAL, 0, h.issuer));
+    return;
+  }
+  size_t d = 0;
+  while (d < before.size() && !IsAsciiDigit(before[d])) ++d;
+  if (d == before.size()) return;
+  const std::string token = NextToken(before, &d);
+  int n = 0, y = 0;
+  if (IsSerialKey(token, &n, &y)) keys->push_back(MakeKey(token, Series::NONE, 0, ""));
 }
 
 CancelReading ReadCancellations(const std::string& u) {
   CancelReading r;
   bool own_end_seen = false;
+  std::vector<CancelKey> notices;
   for (size_t p = u.find("CANCEL"); p != std::string::npos; p = u.find("CANCEL", p + 1)) {
+    ReadCancelledNotice(u, p, &notices);
     const size_t len = MarkerAt(u, p);
     if (len == 0) continue;
     size_t i = p + len;
@@ -462,7 +472,7 @@ CancelReading ReadCancellations(const std::string& u) {
       k = j;
     }
   }
-  ReadCancelledNotices(u, &r.keys);
+  for (CancelKey& k : notices) r.keys.push_back(std::move(k));
   if (!own_end_seen) r.own_end = ShortOwnEnd(u);
   return r;
 }
@@ -528,9 +538,8 @@ struct Identity {
   int32_t year = -1;
 };
 
-Identity IdentityOf(const MsiMessage& m) {
+Identity IdentityOf(const MsiMessage& m, const std::string& u) {
   Identity id;
-  const std::string u = UpperAscii(m.raw_text);
   const HeaderLine h = ReadMessageHeader(u);
   const bool frame = !m.station_id.empty();
   // A frame's B3B4 is no warning number: only the number its text gives.
@@ -600,22 +609,30 @@ std::string ReadExpiry(const std::string& upper) {
   return ReadCancellations(upper).own_end;
 }
 
+void ReadCancelTargetAndExpiry(const std::string& upper, std::string* target, std::string* expires) {
+  CancelReading r = ReadCancellations(upper);
+  *target = r.keys.empty() ? std::string() : r.keys.front().key;
+  *expires = ReadStatedExpiry(upper);
+  if (expires->empty()) *expires = std::move(r.own_end);
+}
+
 namespace {
 
 // "(19 REPETITION)", "(9 REPETATION)": how often a station has sent the
 // warning, not what it says. Returns the length of such a group at i.
-size_t RepetitionCountAt(const std::string& u, size_t i) {
-  if (u[i] != '(') return 0;
+size_t RepetitionCountAt(const std::string& t, size_t i, size_t end) {
   size_t k = i + 1;
-  while (k < u.size() && u[k] == ' ') ++k;
+  while (k < end && t[k] == ' ') ++k;
   const size_t d = k;
-  while (k < u.size() && IsAsciiDigit(u[k])) ++k;
+  while (k < end && IsAsciiDigit(t[k])) ++k;
   if (k == d) return 0;
-  while (k < u.size() && u[k] == ' ') ++k;
-  if (!At(u, k, "REPET")) return 0;
-  while (k < u.size() && IsAsciiUpper(u[k])) ++k;
-  while (k < u.size() && u[k] == ' ') ++k;
-  return k < u.size() && u[k] == ')' ? k + 1 - i : 0;
+  while (k < end && t[k] == ' ') ++k;
+  static const char kRepet[] = "REPET";
+  for (size_t j = 0; j < 5; ++j, ++k)
+    if (k >= end || (t[k] & ~0x20) != kRepet[j]) return 0;
+  while (k < end && IsLetter(t[k])) ++k;
+  while (k < end && t[k] == ' ') ++k;
+  return k < end && t[k] == ')' ? k + 1 - i : 0;
 }
 
 }  // namespace
@@ -627,38 +644,52 @@ std::string MessageFingerprint(const std::string& text) {
     h ^= static_cast<unsigned char>(c);
     h *= 1099511628211ULL;
   };
-  const std::string u = UpperAscii(text);
-  const size_t n = u.size();
+  auto up = [&](size_t k) {
+    const char c = text[k];
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+  };
+  auto word4 = [&](size_t i, size_t end, char a, char b) {
+    return i + 4 <= end && up(i) == a && up(i + 1) == b && up(i + 2) == a && up(i + 3) == b;
+  };
+  const size_t n = text.size();
+  std::string upper_line;
   for (size_t line = 0; line < n;) {
-    size_t end = u.find('\n', line);
+    size_t end = text.find('\n', line);
     if (end == std::string::npos) end = n;
-    const std::string_view l(u.data() + line, end - line);
     // Lines that say when and through which agency the warning was sent.
-    if (IsTimeStampLine(l) || IsPreambleLine(l)) {
-      pending = true;
-      line = end + 1;
-      continue;
+    size_t b = line;
+    while (b < end && IsAsciiSpace(text[b])) ++b;
+    if (b < end && (IsAsciiDigit(text[b]) || text[b] == 'M' || text[b] == 'm' || text[b] == 'R' || text[b] == 'r')) {
+      upper_line = UpperAscii(std::string_view(text).substr(b, end - b));
+      if (IsTimeStampLine(upper_line) || IsPreambleLine(upper_line)) {
+        pending = true;
+        line = end + 1;
+        continue;
+      }
     }
     for (size_t i = line; i < end;) {
-      if (i + 4 <= end && u.compare(i, 4, "ZCZC") == 0) {
+      const char c = up(i);
+      if (c == 'Z' && word4(i, end, 'Z', 'C')) {
         // The frame code says who sent it, not what it says; the rest of a
         // one-line frame is its text.
         i += 4;
-        while (i < end && (u[i] == ' ' || u[i] == '\t' || u[i] == '\r')) ++i;
+        while (i < end && (text[i] == ' ' || text[i] == '\t' || text[i] == '\r')) ++i;
         i = std::min(end, i + 4);
         pending = true;
         continue;
       }
-      if (i + 4 <= end && u.compare(i, 4, "NNNN") == 0) {
+      if (c == 'N' && i + 4 <= end && up(i + 1) == 'N' && up(i + 2) == 'N' && up(i + 3) == 'N') {
         i += 4;
         continue;
       }
-      if (const size_t rep = RepetitionCountAt(u, i); rep > 0 && rep <= end - i) {
-        i += rep;
-        pending = true;
-        continue;
+      if (c == '(') {
+        if (const size_t rep = RepetitionCountAt(text, i, end); rep > 0) {
+          i += rep;
+          pending = true;
+          continue;
+        }
       }
-      const char c = u[i++];
+      ++i;
       if (IsAsciiSpace(c)) {
         pending = true;
         continue;
@@ -741,73 +772,91 @@ void NormaliseMessages(std::vector<MsiMessage>* messages) {
     size_t owner;
   };
   std::vector<Owned> keys;
+  std::vector<Identity> ids(list.size());
   for (size_t i = 0; i < list.size(); ++i) {
-    std::vector<CancelKey> own = ReadCancelKeys(UpperAscii(list[i].raw_text));
+    const std::string u = UpperAscii(list[i].raw_text);
+    std::vector<CancelKey> own = ReadCancelKeys(u);
     // Messages read from elsewhere (parcels) may keep only the target.
     if (own.empty() && !list[i].cancel_target.empty())
       own.push_back(MakeKey(UpperAscii(list[i].cancel_target), Series::NONE, 0, ""));
     for (CancelKey& k : own) keys.push_back({std::move(k), i});
     if (IsExpired(list[i])) list[i].active = false;
+    ids[i] = IdentityOf(list[i], u);
   }
   if (keys.empty()) return;
 
-  // Every message under each name a key can give it: its id and station
-  // ("T|"), and its serial in each of its scopes, with its year ("Y|") and
-  // whatever the year ("N|"). A key then looks up exactly the messages it
-  // cancels, and a bucket already cleared by one key is not walked again:
-  // the pass stays linear however many messages share a serial.
+  // Every message under each name a key can give it: its id and station,
+  // and its serial in each of its scopes, with its year and whatever the
+  // year. A key then looks up exactly the messages it cancels, and a bucket
+  // already cleared by one key is not walked again: the pass stays linear
+  // however many messages share a serial.
   struct Bucket {
     std::vector<size_t> members;
     size_t first_owner = SIZE_MAX;  // the owner of the key that cleared it
     bool first_owner_member = false;
     bool full = false;  // every member inactive
   };
-  std::unordered_map<std::string, Bucket> buckets;
-  std::vector<Identity> ids(list.size());
+  std::unordered_map<std::string, int> scope_ids;
+  auto scope_id = [&](const std::string& scope) {
+    return scope_ids.emplace(scope, static_cast<int>(scope_ids.size())).first->second;
+  };
+  // scope (20 bits), year + 2 (8 bits; 1 for "any year"), serial (32 bits).
+  auto serial_name = [](int scope, int year_or_any, int32_t serial) {
+    return (static_cast<uint64_t>(scope) << 40) | (static_cast<uint64_t>(year_or_any + 2) << 32) |
+           static_cast<uint32_t>(serial);
+  };
+  constexpr int kAnyYear = -1;
+  std::unordered_map<std::string, Bucket> by_text;
+  std::unordered_map<uint64_t, Bucket> by_serial;
   for (size_t i = 0; i < list.size(); ++i) {
-    if (!list[i].id.empty()) buckets["T|" + UpperAscii(list[i].id)].members.push_back(i);
-    if (!list[i].station_id.empty()) buckets["T|" + list[i].station_id].members.push_back(i);
-    ids[i] = IdentityOf(list[i]);
+    if (!list[i].id.empty()) by_text[UpperAscii(list[i].id)].members.push_back(i);
+    if (!list[i].station_id.empty() && list[i].station_id != list[i].id)
+      by_text[list[i].station_id].members.push_back(i);
     if (ids[i].serial <= 0) continue;
-    const std::string n = std::to_string(ids[i].serial);
     for (const std::string& scope : ids[i].scopes) {
-      buckets["N|" + scope + "|" + n].members.push_back(i);
-      buckets["Y|" + scope + "|" + n + "|" + std::to_string(ids[i].year)].members.push_back(i);
+      const int sid = scope_id(scope);
+      by_serial[serial_name(sid, kAnyYear, ids[i].serial)].members.push_back(i);
+      by_serial[serial_name(sid, ids[i].year < 0 ? -2 : ids[i].year, ids[i].serial)].members.push_back(i);
     }
   }
-  auto clear = [&](const std::string& name, size_t owner) {
-    auto it = buckets.find(name);
-    if (it == buckets.end()) return;
-    Bucket& b = it->second;
-    if (b.full || b.first_owner == owner) return;
-    if (b.first_owner == SIZE_MAX) {
+  auto clear = [&](Bucket* b, size_t owner) {
+    if (!b || b->full || b->first_owner == owner) return;
+    if (b->first_owner == SIZE_MAX) {
       // A message never cancels itself.
-      for (size_t j : b.members) {
+      for (size_t j : b->members) {
         if (j == owner) {
-          b.first_owner_member = true;
+          b->first_owner_member = true;
         } else {
           list[j].active = false;
         }
       }
-      b.first_owner = owner;
-      b.full = !b.first_owner_member;
+      b->first_owner = owner;
+      b->full = !b->first_owner_member;
       return;
     }
-    list[b.first_owner].active = false;  // a second owner clears the first
-    b.full = true;
+    list[b->first_owner].active = false;  // a second owner clears the first
+    b->full = true;
+  };
+  auto text_bucket = [&](const std::string& k) {
+    auto it = by_text.find(k);
+    return it == by_text.end() ? nullptr : &it->second;
+  };
+  auto serial_bucket = [&](uint64_t k) {
+    auto it = by_serial.find(k);
+    return it == by_serial.end() ? nullptr : &it->second;
   };
   for (const Owned& k : keys) {
     const CancelKey& key = k.key;
-    if (key.kind != CancelKind::SERIAL || key.series == Series::NONE) clear("T|" + key.key, k.owner);
+    if (key.kind != CancelKind::SERIAL || key.series == Series::NONE) clear(text_bucket(key.key), k.owner);
     if (key.kind != CancelKind::SERIAL) continue;
     const std::string scope = KeyScope(key, ids[k.owner]);
-    if (scope.empty()) continue;
-    const std::string n = std::to_string(key.number);
+    auto sid = scope_ids.find(scope);
+    if (scope.empty() || sid == scope_ids.end()) continue;
     if (key.year < 0) {
-      clear("N|" + scope + "|" + n, k.owner);
+      clear(serial_bucket(serial_name(sid->second, kAnyYear, key.number)), k.owner);
     } else {
-      clear("Y|" + scope + "|" + n + "|" + std::to_string(key.year), k.owner);
-      clear("Y|" + scope + "|" + n + "|-1", k.owner);
+      clear(serial_bucket(serial_name(sid->second, key.year, key.number)), k.owner);
+      clear(serial_bucket(serial_name(sid->second, -2, key.number)), k.owner);  // messages without a year
     }
   }
 }

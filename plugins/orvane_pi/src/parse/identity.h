@@ -43,6 +43,9 @@ std::string ReadCancelTarget(const std::string& upper);
 // none; never a value IsExpired cannot judge.
 std::string ReadExpiry(const std::string& upper);
 
+// Both of the above from one reading of the text.
+void ReadCancelTargetAndExpiry(const std::string& upper, std::string* target, std::string* expires);
+
 // "fnv1a64:" and 16 hex digits of the text with case, blank runs, the NAVTEX
 // frame code and end mark, date-time group lines, repetition counts and
 // agency preambles ignored: one warning, one fingerprint, however often and
