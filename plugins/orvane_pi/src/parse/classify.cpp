@@ -40,19 +40,15 @@ const std::vector<KeywordRule>& BuiltInRules() {
       {PIRACY, {"PIRACY", "ARMED ROBBERY", "PIRATERIA", "PIRATER\xC3\x8D" "A", "ACTS OF PIRACY"}},
       {MILITARY, {"SHOOTING EXERCISE", "SHOOTING EXERCISES", "GUNNERY", "LIVE FIRE", "FIRING PRACTICE",
                   "MILITARY EXERCISE", "MILITARY EXERCISES", "NAVAL EXERCISE", "NAVAL EXERCISES", "SHIPS EXERCISES",
-                  "SHIP EXERCISES", "FIRING EXERCISE", "FIRING EXERCISES", "GUNFACTS", "TATBIKAT",
-                  "TATB\xC4\xB0KAT", "ATI\xC5\x9ELI TATB\xC4\xB0KAT", "EJERCICIO NAVAL", "EJERCICIO DE TIRO",
-                  "LIVE-FIRE", "WEAPONS FIRING", "MISSILE FIRING", "MISSILE FIRINGS",
-                  // Russian: firings, artillery firings.
-                  "\xD0\xA1\xD0\xA2\xD0\xA0\xD0\x95\xD0\x9B\xD0\xAC\xD0\x91\xD0\xAB",
-                  "\xD0\xA1\xD0\xA2\xD0\xA0\xD0\x95\xD0\x9B\xD0\xAC\xD0\x91"}},
+                  "TATBIKAT", "EJERCICIO NAVAL", "EJERCICIO DE TIRO", "LIVE-FIRE", "WEAPONS FIRING",
+                  "MISSILE FIRING", "MISSILE FIRINGS"}},
       {MINE, {"MINEFIELD", "MINEFIELDS", "MINELAY", "MINELAYING", "UNEXPLODED ORDNANCE", "UXO", " EOD", "MAYIN",
               "CAMPO DE MINAS", "MINA FLOTANTE"}},
       {WRECK, {"WRECK", "WRECKS", "WRECKED", "SUNKEN", "SUNK VESSEL", "VESSEL SUNK", "SUNK ", "SANK", "WRECKAGE",
                "BATIK", "ENKAZ", "NAUFRAGIO"}},
       {DRIFT, {"DERELICT", "ADRIFT", "FLOATING HAZARD", "FLOATING OBJECT", "FLOATING CONTAINER", "DRIFTING"}},
       {CABLE, {"SUBMARINE CABLE", "SUBMARINE CABLES", "PIPELINE", "PIPELINES", "CABLE LAY", "CABLE LAYING",
-               "CABLE LAID", "CABLE REPAIR", "CABLE REPAIRS", "CABLE OPERATIONS", "CABLESHIP", "KABLO", "OLEODUCTO",
+               "CABLE REPAIR", "CABLE REPAIRS", "CABLE OPERATIONS", "CABLESHIP", "KABLO", "OLEODUCTO",
                "CABLE SUBMARINO", "UNDERWATER OPERATIONS", "BOTTOM MOORINGS"}},
       {AIDS, {"LIGHT UNLIT", "LIGHTS UNLIT", "UNLIT", "LIGHTHOUSE", "LIGHT VESSEL", "LIGHT BUOY", "LIGHT #",
               "LIGHT, #", "LIGHT, FL", "LIGHT FL", "LIGHT OC", "LIGHT ISO", "LIGHT Q", "LIGHT VQ", "LIGHT LFL",
@@ -63,11 +59,7 @@ const std::vector<KeywordRule>& BuiltInRules() {
                "MISSILE OPERATIONS", "SATELLITE DEBRIS"}},
       {WEATHER, {"GALE", "GALES", "STORM", "STORMS", "METEOROLOGICAL", "FOG WARNING", "ICE WARNING", "ICEBERG",
                  "ICEBERGS", "HURRICANE", "TYPHOON", "CYCLONE", "FIRTINA", "TEMPORAL", "AVISO METEOROLOGICO",
-                 "NIEBLA", "HIELO",
-                 // Russian: iceberg, icebergs.
-                 "\xD0\x90\xD0\x99\xD0\xA1\xD0\x91\xD0\x95\xD0\xA0\xD0\x93",
-                 "\xD0\x90\xD0\x99\xD0\xA1\xD0\x91\xD0\x95\xD0\xA0\xD0\x93\xD0\x98",
-                 "\xD0\x90\xD0\x99\xD0\xA1\xD0\x91\xD0\x95\xD0\xA0\xD0\x93\xD0\x9E\xD0\x92"}},
+                 "NIEBLA", "HIELO"}},
   };
   return rules;
 }
