@@ -398,13 +398,19 @@ bool IsTimeStampLine(std::string_view upper_line) {
   const std::string_view s = TrimView(upper_line);
   if (s.empty() || !IsAsciiDigit(s[0])) return false;
   if (IsDateTimeGroupLine(s)) return true;
-  bool mark = false, ok = true;
-  ForEachWord(s, [&](std::string_view w) {
+  bool mark = false;
+  for (size_t i = 0; i < s.size();) {
+    while (i < s.size() && IsAsciiSpace(s[i])) ++i;
+    size_t e = i;
+    while (e < s.size() && !IsAsciiSpace(s[e])) ++e;
+    if (e == i) break;
+    const std::string_view w = s.substr(i, e - i);
     const StampWord k = ClassifyStampWord(w);
     if (k == StampWord::MARK) mark = true;
-    if (k == StampWord::NONE && !IsStationWord(w)) ok = false;
-  });
-  return ok && mark;
+    if (k == StampWord::NONE && !IsStationWord(w)) return false;  // most lines end here, at a position
+    i = e;
+  }
+  return mark;
 }
 
 bool IsPreambleLine(std::string_view upper_line) {

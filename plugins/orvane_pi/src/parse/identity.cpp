@@ -43,6 +43,17 @@ int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
   return era * 146097 + static_cast<int64_t>(doe) - 719468;
 }
 
+// The UTC calendar year of a moment.
+int YearOfUtcMs(int64_t ms) {
+  int64_t z = (ms >= 0 ? ms / 86400000 : (ms - 86399999) / 86400000) + 719468;
+  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const int64_t doe = z - era * 146097;
+  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const int64_t mp = (5 * doy + 2) / 153;
+  return static_cast<int>(yoe + era * 400 + (mp >= 10 ? 1 : 0));
+}
+
 int DaysInMonth(int y, int m) {
   static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
@@ -210,7 +221,7 @@ std::string FormatOwnEnd(const DateTimeGroup& g) {
   int year = g.year;
   if (year < 0) {
     const int64_t now = NowUtcMs();
-    const int this_year = std::atoi(FormatUtcTime(now, "%Y").c_str());
+    const int this_year = YearOfUtcMs(now);
     int64_t best = -1;
     for (int y = this_year - 1; y <= this_year + 1; ++y) {
       if (g.day > DaysInMonth(y, g.month)) continue;
@@ -754,14 +765,22 @@ void NormaliseMessages(std::vector<MsiMessage>* messages) {
   std::vector<MsiMessage>& list = *messages;
 
   // The newest copy of each warning: the last one with its id.
+  std::vector<std::string> upper_ids;
   {
+    std::vector<std::string> all(list.size());
     std::unordered_map<std::string, size_t> last;
-    for (size_t i = 0; i < list.size(); ++i)
-      if (!list[i].id.empty()) last[UpperAscii(list[i].id)] = i;
+    for (size_t i = 0; i < list.size(); ++i) {
+      all[i] = UpperAscii(list[i].id);
+      if (!all[i].empty()) last[all[i]] = i;
+    }
     std::vector<MsiMessage> kept;
     kept.reserve(list.size());
-    for (size_t i = 0; i < list.size(); ++i)
-      if (list[i].id.empty() || last[UpperAscii(list[i].id)] == i) kept.push_back(std::move(list[i]));
+    for (size_t i = 0; i < list.size(); ++i) {
+      if (all[i].empty() || last[all[i]] == i) {
+        kept.push_back(std::move(list[i]));
+        upper_ids.push_back(std::move(all[i]));
+      }
+    }
     list = std::move(kept);
   }
 
@@ -809,7 +828,7 @@ void NormaliseMessages(std::vector<MsiMessage>* messages) {
   std::unordered_map<std::string, Bucket> by_text;
   std::unordered_map<uint64_t, Bucket> by_serial;
   for (size_t i = 0; i < list.size(); ++i) {
-    if (!list[i].id.empty()) by_text[UpperAscii(list[i].id)].members.push_back(i);
+    if (!upper_ids[i].empty()) by_text[upper_ids[i]].members.push_back(i);
     if (!list[i].station_id.empty() && list[i].station_id != list[i].id)
       by_text[list[i].station_id].members.push_back(i);
     if (ids[i].serial <= 0) continue;
