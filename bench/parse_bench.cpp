@@ -8,6 +8,7 @@
 
 #include "common/sample_bulletin.h"
 #include "parse/bulletin.h"
+#include "parse/identity.h"
 
 namespace {
 
@@ -102,6 +103,46 @@ void BM_ParseRigList(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
 }
 BENCHMARK(BM_ParseRigList)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// A page of distinct warnings that all carry serial 47 and each cancel a 47
+// of another year or series: every cancel key matches every message's
+// number, none its year and series. The cancellation pass must stay linear.
+std::string SharedSerialPage(size_t bytes) {
+  std::string text;
+  for (int i = 0; text.size() < bytes; ++i) {
+    const std::string n = std::to_string(i);
+    text += i % 2 ? "HYDROLANT 47/26.\nNORTH ATLANTIC.\nWRECK " + n + " REPORTED.\nCANCEL NAVAREA XII 47/25.\n"
+                  : "NAVAREA IV 47/26.\nCARIBBEAN SEA.\nBUOY " + n + " UNLIT.\nCANCEL 47/24.\n";
+  }
+  return text;
+}
+
+void BM_ParseSharedSerialPage(benchmark::State& state) {
+  const std::string text = SharedSerialPage(static_cast<size_t>(state.range(0)) << 20);
+  size_t messages = 0;
+  for (auto _ : state) {
+    const auto msgs = orvane::ParseBulletin(text);
+    messages = msgs.size();
+    benchmark::DoNotOptimize(msgs.data());
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
+  state.counters["messages"] = static_cast<double>(messages);
+}
+BENCHMARK(BM_ParseSharedSerialPage)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The cancellation pass alone over the parsed page, as an ingest runs it.
+void BM_NormaliseSharedSerial(benchmark::State& state) {
+  const auto parsed = orvane::ParseBulletin(SharedSerialPage(static_cast<size_t>(state.range(0)) << 20));
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto list = parsed;
+    state.ResumeTiming();
+    orvane::NormaliseMessages(&list);
+    benchmark::DoNotOptimize(list.data());
+  }
+  state.counters["messages"] = static_cast<double>(parsed.size());
+}
+BENCHMARK(BM_NormaliseSharedSerial)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

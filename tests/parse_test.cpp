@@ -159,7 +159,7 @@ TEST(Classify, BuiltInRulesExceptionsAndFallbacks) {
       {"MINE REPORTED, POSITION TO DETERMINE", OTHER},
       {"MINE REPORTED", MINE},
       {"POSSIBLE DRIFTING MINES", DRIFT},
-      {"NIGHTINGALES", WEATHER},
+      {"NIGHTINGALES", OTHER},  // keywords are whole words: GALE is not found inside a word
       {"SAR OPERATION", SAR_OPS},
       {"SARDINES", OTHER},
       {"PERFORACI\xC3\x93N", DRILLING},
@@ -302,9 +302,9 @@ TEST(ReadExpiry, MarkersOnTheirLineAndOwnCancelTimes) {
     const char* want;
   };
   const Case cases[] = {
-      {"VALID UNTIL 151200 UTC MAR", "151200"},
+      {"VALID UNTIL 151200 UTC MAR", "2026-03-15T12:00Z"},  // a stated time always expires
       {"EXPIRES 2026-03-15 23:59", "2026-03-1523"},
-      {"VALID UNTIL 15/03/2026", "15/03/2026"},
+      {"VALID UNTIL 15/03/2026", "2026-03-15T23:59Z"},  // day first, to the end of that day
       {"CLOSED UNTIL FURTHER NOTICE IN 41-00N 029-00E 2026-04-01", ""},
       {"VALID UNTIL\n2026-03-15 ELSEWHERE", ""},  // a date on a later line is not the end
       {"CANCEL THIS MSG 151200Z MAR 26.", "2026-03-15T12:00Z"},
@@ -312,7 +312,7 @@ TEST(ReadExpiry, MarkersOnTheirLineAndOwnCancelTimes) {
       {"CANCEL THIS MSGE : 311200 UTC MAR 26", "2026-03-31T12:00Z"},
       {"CANCEL THIS MSG AT 051200Z DEC", "2025-12-05T12:00Z"},  // nearest to 1 March 2026
       {"CANCEL THIS MSG 301200Z FEB 26", ""},                     // no such day
-      {"VALID UNTIL 151200 UTC MAR. CANCEL THIS MSG 151200Z MAR 26", "151200"},
+      {"VALID UNTIL 151200 UTC MAR. CANCEL THIS MSG 151200Z MAR 26", "2026-03-15T12:00Z"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.upper);

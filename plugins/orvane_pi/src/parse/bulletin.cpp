@@ -1,5 +1,6 @@
 #include "parse/bulletin.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "common/text.h"
@@ -26,15 +27,28 @@ std::vector<std::string_view> Lines(std::string_view s) {
   return lines;
 }
 
-std::string ReadTitle(std::string_view raw_text, size_t skip) {
-  for (std::string_view line : Lines(raw_text.substr(skip))) {
+// The header line, or the first subject line when there is none: date-time
+// groups, frame lines and codes, agency preambles and bare station names
+// before it say who sent the warning and when, not what it is about. A
+// short line standing before the header ("HAMALA") is passed over too.
+std::string ReadTitle(std::string_view raw_text) {
+  constexpr int kMaxLinesBeforeHeader = 6;
+  std::string_view first_line, subject;
+  int before = 0;
+  for (std::string_view line : Lines(raw_text)) {
     std::string_view t = TrimView(line);
     if (t.empty()) continue;
     const std::string up = UpperAscii(t);
     if (StartsWith(up, "ZCZC") || up == "NNNN") continue;
-    return CutUtf8(t, kTitleMaxBytes);
+    if (first_line.empty()) first_line = t;
+    if (IsHeaderLine(up)) return CutUtf8(t, kTitleMaxBytes);
+    if (IsFrameCodeLine(up) || IsTimeStampLine(up) || IsPreambleLine(up) || IsStationLine(up)) continue;
+    if (subject.empty()) subject = t;
+    // Look on for a header only past short name lines.
+    if (++before > kMaxLinesBeforeHeader || t.size() > 24 || std::count(t.begin(), t.end(), ' ') > 2) break;
   }
-  return std::string();
+  if (!subject.empty()) return CutUtf8(subject, kTitleMaxBytes);
+  return CutUtf8(first_line, kTitleMaxBytes);
 }
 
 bool KeepCleanLine(std::string_view line) {
@@ -43,13 +57,18 @@ bool KeepCleanLine(std::string_view line) {
   return false;
 }
 
-// Start offsets of the messages in rest: each header line, moved back over a
-// date-time group line (and blank lines) directly before it.
+// Start offsets of the messages in rest: each header line, moved back over
+// the date-time group and agency preamble lines (and blank lines) directly
+// before it. A preamble ("MSGID/GENADMIN/...//", "RMKS/") opens the warning
+// after it: the header that follows it opens nothing more.
 std::vector<size_t> HeaderStarts(std::string_view rest) {
   const std::string upper = UpperAscii(rest);
   std::vector<size_t> starts;
-  size_t prev_content_line = std::string::npos;  // start of the last non-blank line
-  bool prev_is_dtg = false;
+  size_t prefix_start = std::string::npos;  // first line of the run of prefix lines before here
+  bool opened_by_preamble = false;          // a preamble opened a message and no text came since
+  auto open = [&](size_t at) {
+    if (starts.empty() || at > starts.back()) starts.push_back(at);
+  };
   for (size_t line = 0; line < upper.size();) {
     size_t end = upper.find('\n', line);
     if (end == std::string::npos) end = upper.size();
@@ -57,14 +76,23 @@ std::vector<size_t> HeaderStarts(std::string_view rest) {
     while (b < end && IsBlank(upper[b])) ++b;
     std::string_view text(upper.data() + b, end - b);
     if (!text.empty()) {
-      if (IsHeaderLine(text)) {
-        const size_t start = prev_is_dtg ? prev_content_line : b;
-        if (starts.empty() || start > starts.back()) starts.push_back(start);
-        prev_is_dtg = false;
+      const size_t here = prefix_start != std::string::npos ? prefix_start : line;
+      if (StartsWith(text, "MSGID/")) {
+        if (!opened_by_preamble) open(here);
+        opened_by_preamble = true;
+        prefix_start = std::string::npos;
+      } else if (IsPreambleLine(text)) {  // "RMKS/" without its MSGID
+        if (!opened_by_preamble && prefix_start == std::string::npos) prefix_start = line;
+      } else if (IsHeaderLine(text)) {
+        if (!opened_by_preamble) open(prefix_start != std::string::npos ? prefix_start : b);
+        opened_by_preamble = false;
+        prefix_start = std::string::npos;
+      } else if (IsDateTimeGroupLine(text)) {
+        if (prefix_start == std::string::npos) prefix_start = line;
       } else {
-        prev_is_dtg = IsDateTimeGroupLine(text);
+        opened_by_preamble = false;
+        prefix_start = std::string::npos;
       }
-      prev_content_line = line;
     }
     line = end + 1;
   }
@@ -179,18 +207,24 @@ MsiMessage ParseMessage(std::string_view text) {
     }
   }
 
-  // Serial of a NAVAREA (or NGA) header; it replaces a B3B4 number.
-  const size_t header_at = DateTimeGroupPrefixLength(u);
-  if (const HeaderSerial h = ReadHeaderSerial(std::string_view(u).substr(header_at)); h.serial > 0) m.number = h.serial;
+  // Serial of a NAVAREA (or NGA or national) header; it replaces a B3B4
+  // number. A header without the serial pattern ("WZ 1298") gives its own.
+  const size_t header_at = HeaderPrefixLength(u);
+  if (const HeaderSerial h = ReadHeaderSerial(std::string_view(u).substr(header_at)); h.serial > 0) {
+    m.number = h.serial;
+  } else if (m.station_id.empty()) {
+    const std::string_view rest = std::string_view(u).substr(header_at);
+    HeaderLine line;
+    if (ReadHeaderLine(TrimView(rest.substr(0, rest.find('\n'))), &line) && line.serial > 0) m.number = line.serial;
+  }
 
-  m.cancel_target = ReadCancelTarget(u);
-  m.expires = ReadExpiry(u);
+  ReadCancelTargetAndExpiry(u, &m.cancel_target, &m.expires);
   m.type = Classify(u);
   m.b2_index = B2Index(m.b2);
   if (m.type == OTHER && m.b2 != '?' && B2ClassOf(m.b2) != B2_HIDDEN) m.type = B2Category(m.b2);
   if (B2ClassOf(m.b2) == B2_HIDDEN) m.active = false;
 
-  m.title = ReadTitle(m.raw_text, header_at);
+  m.title = ReadTitle(m.raw_text);
   m.geoms = BuildGeometries(m.raw_text, u);
   m.id = MakeMessageId(m.type, m.raw_text, m.station_id, m.number);
   return m;

@@ -4,10 +4,32 @@
 
 namespace orvane {
 
-KeywordMatcher::KeywordMatcher(const std::vector<std::string>& keywords) : keyword_count_(keywords.size()) {
+namespace {
+bool IsSpaceByte(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+}  // namespace
+
+KeywordMatcher::KeywordMatcher(const std::vector<std::string>& keywords, const std::vector<bool>& whole_word)
+    : keyword_count_(keywords.size()) {
   for (const std::string& k : keywords)
     for (unsigned char c : k)
-      if (class_of_[c] == 0) class_of_[c] = static_cast<uint8_t>(class_count_++);
+      if (class_of_[c] == 0 && !IsSpaceByte(c)) class_of_[c] = static_cast<uint8_t>(class_count_++);
+  // Every whitespace byte is the class of the blank.
+  bool any_space = false;
+  for (const std::string& k : keywords)
+    for (unsigned char c : k) any_space = any_space || IsSpaceByte(c);
+  if (any_space) {
+    const uint8_t space = static_cast<uint8_t>(class_count_++);
+    for (unsigned char c : {' ', '\t', '\n', '\v', '\f', '\r'}) class_of_[c] = space;
+  }
+  bounds_.resize(keywords.size());
+  for (size_t i = 0; i < keywords.size(); ++i) {
+    const std::string& k = keywords[i];
+    bounds_[i].length = static_cast<uint32_t>(k.size());
+    if (i < whole_word.size() && whole_word[i] && !k.empty()) {
+      bounds_[i].check_start = IsWordByte(static_cast<unsigned char>(k.front()));
+      bounds_[i].check_end = IsWordByte(static_cast<unsigned char>(k.back()));
+    }
+  }
 
   // Trie first; -1 marks a missing edge.
   const int cc = class_count_;
@@ -62,10 +84,20 @@ std::vector<bool> KeywordMatcher::Scan(std::string_view text) const {
   std::vector<bool> found(keyword_count_, false);
   if (next_.empty()) return found;
   const size_t cc = static_cast<size_t>(class_count_);
+  const size_t n = text.size();
   int32_t s = 0;
-  for (unsigned char c : text) {
-    s = next_[static_cast<size_t>(s) * cc + class_of_[c]];
-    for (int32_t k : out_[s]) found[k] = true;
+  for (size_t i = 0; i < n; ++i) {
+    s = next_[static_cast<size_t>(s) * cc + class_of_[static_cast<unsigned char>(text[i])]];
+    for (int32_t k : out_[s]) {
+      if (found[k]) continue;
+      const Bounds& b = bounds_[k];
+      if (b.check_end && i + 1 < n && IsWordByte(static_cast<unsigned char>(text[i + 1]))) continue;
+      if (b.check_start) {
+        const size_t start = i + 1 - b.length;
+        if (start > 0 && IsWordByte(static_cast<unsigned char>(text[start - 1]))) continue;
+      }
+      found[k] = true;
+    }
   }
   return found;
 }

@@ -37,16 +37,19 @@ LexiconState& State() {
 
 std::unique_ptr<LoadedLexicon> Compile(std::vector<LexiconRule> rules) {
   auto lex = std::make_unique<LoadedLexicon>();
+  // Blockers are found anywhere ("FIRINGS"); rule keywords as whole words.
   std::vector<std::string> all(kRestrictBlockers, kRestrictBlockers + kBlockerCount);
+  std::vector<bool> whole(kBlockerCount, false);
   for (const LexiconRule& r : rules) {
     std::vector<size_t> ids;
     for (const std::string& k : r.keywords) {
       ids.push_back(all.size());
       all.push_back(k);
+      whole.push_back(true);
     }
     lex->rule_index.push_back(std::move(ids));
   }
-  lex->matcher = KeywordMatcher(all);
+  lex->matcher = KeywordMatcher(all, whole);
   lex->rules = std::move(rules);
   return lex;
 }
@@ -64,20 +67,24 @@ void EnsureLoaded(LexiconState& s) {
   }
 }
 
-void AddRule(const std::string& key, const nlohmann::json& rules, std::vector<LexiconRule>* out) {
+// Adds the rule of one key; false when the keywords would pass the bound.
+bool AddRule(const std::string& key, const nlohmann::json& rules, std::vector<LexiconRule>* out, size_t* keywords) {
   // Only the code names (and CABLE_PIPE, and OTHER) name a category.
   const MsgType type = ParseTypeName(key);
-  if (type == OTHER && key != "OTHER") return;
+  if (type == OTHER && key != "OTHER") return true;
   auto it = rules.find(key);
-  if (it == rules.end() || !it->is_array()) return;
+  if (it == rules.end() || !it->is_array()) return true;
   LexiconRule rule;
   rule.type = type;
   for (const auto& k : *it) {
     if (!k.is_string()) continue;
     std::string word = UpperAscii(k.get<std::string>());
-    if (!word.empty()) rule.keywords.push_back(std::move(word));
+    if (word.empty()) continue;
+    if (++*keywords > kLexiconMaxKeywords) return false;
+    rule.keywords.push_back(std::move(word));
   }
   if (!rule.keywords.empty()) out->push_back(std::move(rule));
+  return true;
 }
 
 }  // namespace
@@ -87,6 +94,15 @@ LexiconFile LoadLexiconFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     f.reason = "cannot open " + path;
+    return f;
+  }
+  // A file beyond the bounds is refused before it is read: the built-in
+  // rules stand in, as for any lexicon that does not load.
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  in.seekg(0, std::ios::beg);
+  if (size < 0 || static_cast<uint64_t>(size) > kLexiconMaxBytes) {
+    f.reason = "larger than " + std::to_string(kLexiconMaxBytes) + " bytes";
     return f;
   }
   nlohmann::json doc;
@@ -112,12 +128,20 @@ LexiconFile LoadLexiconFile(const std::string& path) {
     f.reason = "\"rules\" is missing or not an object";
     return f;
   }
+  size_t keywords = 0;
+  bool within = true;
   if (!priority.empty()) {
-    for (const std::string& name : priority) AddRule(name, *rules, &f.rules);
+    for (size_t i = 0; within && i < priority.size(); ++i) within = AddRule(priority[i], *rules, &f.rules, &keywords);
   } else {
     // nlohmann::json keeps object members sorted by key: rules come in
     // ascending byte order of their category names.
-    for (auto it = rules->begin(); it != rules->end(); ++it) AddRule(it.key(), *rules, &f.rules);
+    for (auto it = rules->begin(); within && it != rules->end(); ++it)
+      within = AddRule(it.key(), *rules, &f.rules, &keywords);
+  }
+  if (!within) {
+    f.rules.clear();
+    f.reason = "more than " + std::to_string(kLexiconMaxKeywords) + " keywords";
+    return f;
   }
   if (f.rules.empty()) {
     f.reason = "no rule with a keyword";

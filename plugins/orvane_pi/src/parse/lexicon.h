@@ -2,12 +2,20 @@
 // per category that the classifier asks before its built-in ones.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "parse/msi_model.h"
 
 namespace orvane {
+
+// Bounds of a keywords.json: a larger file, or one with more keywords
+// (counted over all its rules, a rule listed twice counting twice), is
+// refused and the built-in rules are used.
+constexpr uint64_t kLexiconMaxBytes = 1 << 20;
+constexpr size_t kLexiconMaxKeywords = 10000;
 
 struct LexiconRule {
   MsgType type = OTHER;
