@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <sstream>
 #include <nlohmann/json.hpp>
 
 #include "test_support.h"
@@ -89,6 +90,25 @@ TEST(OrvaneParse, GeoJsonHasEveryPartAndTheCorridorsWidth) {
   EXPECT_EQ(area["geometry"]["coordinates"][0].size(), 5u);  // four corners, closed
   EXPECT_FALSE(area["properties"].contains("radius_nm"));
   EXPECT_EQ(area["properties"]["geom_index"], 1);
+}
+
+TEST(OrvaneNrx, ReceiverLogComesOutAsParsedMessagesWithTheReceiversFigures) {
+  const RunResult r = RunCli("nrx '" ORVANE_TEST_DATA_DIR "/navtex_receiver.nmea' 2> /dev/null");
+  EXPECT_EQ(r.status, 0);
+  std::vector<nlohmann::json> lines;
+  std::istringstream in(r.out);
+  for (std::string l; std::getline(in, l);) lines.push_back(nlohmann::json::parse(l));
+  ASSERT_EQ(lines.size(), 11u);
+  EXPECT_EQ(lines[0]["station_id"], "IA21");
+  EXPECT_EQ(lines[0]["receiver"]["form"], "iec");
+  EXPECT_EQ(lines[0]["receiver"]["received_utc"], "2026-12-11T11:09:00Z");
+  EXPECT_EQ(lines[0]["receiver"]["frequency_khz"], 518.0);
+  EXPECT_EQ(lines[4]["receiver"]["form"], "lines");
+  EXPECT_EQ(lines[8]["receiver"]["form"], "raw");
+  EXPECT_EQ(lines[8]["receiver"]["garbled"], true);
+  const RunResult summary = RunCli("nrx - < '" ORVANE_TEST_DATA_DIR "/navtex_receiver.nmea' 2>&1 > /dev/null");
+  EXPECT_EQ(summary.out,
+            "orvane nrx: sentences=28 bad_checksum=1 malformed=0 incomplete=2 overflow=0 duplicates=1 messages=11\n");
 }
 
 TEST(OrvaneParse, InvalidUtf8ComesOutAsValidJson) {

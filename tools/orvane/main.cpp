@@ -1,5 +1,6 @@
 // orvane: the command-line face of the plug-in's core.
 //   orvane parse [--geojson] [FILE|-]   one JSON object per message
+//   orvane nrx [FILE|-]                  a NAVTEX receiver's NMEA or raw text, as parse prints it
 //   orvane parcel check FILE            a parcel's meta and messages, as an import reads them
 //   orvane fetch [--portal URL] [--no-archive] N...   NAVAREA warnings from the portal
 #include <cstdio>
@@ -21,17 +22,22 @@
 #include "fetch/portal.h"
 #include "message_json.h"
 #include "parse/bulletin.h"
+#include "receiver/nrx.h"
 
 namespace {
 
 int Usage() {
   std::fprintf(stderr,
                "usage: orvane parse [--geojson] [FILE|-]\n"
+               "       orvane nrx [FILE|-]\n"
                "       orvane parcel check FILE\n"
                "       orvane fetch [--portal URL] [--no-archive] N...\n"
                "  parse    reads a bulletin (a file, or standard input for - or none) and prints\n"
                "           each message as one JSON object per line; --geojson prints a\n"
                "           GeoJSON FeatureCollection of the messages' geometries instead\n"
+               "  nrx      reads what a NAVTEX receiver sends (NMEA NRX sentences of either form,\n"
+               "           or raw ZCZC ... NNNN text) and prints each message it completes as\n"
+               "           parse does, with the receiver's figures; counts on stderr\n"
                "  parcel check  reads a parcel (.json or .zip) as an import would and prints its\n"
                "           meta and then each message as JSON lines, or why it is refused\n"
                "  fetch    fetches NAVAREAs N (1..21) from the Quorvant portal (--portal, else\n"
@@ -83,6 +89,41 @@ int Parse(int argc, char** argv) {
   } else {
     for (const orvane::MsiMessage& m : messages) std::cout << orvane::DumpJson(orvane::MessageToJson(m)) << "\n";
   }
+  return std::cout.good() ? 0 : 1;
+}
+
+int Nrx(int argc, char** argv) {
+  if (argc > 1 || (argc == 1 && argv[0][0] == '-' && argv[0][1] != '\0')) return Usage();
+  std::string text, error;
+  if (!ReadInput(argc == 1 ? argv[0] : "", &text, &error)) {
+    std::fprintf(stderr, "orvane nrx: %s\n", error.c_str());
+    return 1;
+  }
+  const orvane::ReceiverLog log = orvane::DecodeReceiverLog(text);
+  static const char* const kForms[] = {"iec", "lines", "raw"};
+  for (const orvane::ReceivedFrame& f : log.frames) {
+    for (const orvane::MsiMessage& m : orvane::ParseBulletin(f.text)) {
+      nlohmann::ordered_json j = orvane::MessageToJson(m);
+      nlohmann::ordered_json r;
+      r["form"] = kForms[static_cast<int>(f.form)];
+      r["code"] = f.code;
+      r["received_utc"] = f.received_utc;
+      r["frequency_khz"] = f.frequency_khz;
+      r["total_chars"] = f.total_chars;
+      r["bad_chars"] = f.bad_chars;
+      r["error_rate"] = f.error_rate;
+      r["garbled"] = orvane::IsGarbled(f, 4.0);
+      j["receiver"] = r;
+      std::cout << orvane::DumpJson(j) << "\n";
+    }
+  }
+  const orvane::NrxCounters& c = log.counters;
+  std::fprintf(stderr,
+               "orvane nrx: sentences=%lld bad_checksum=%lld malformed=%lld incomplete=%lld overflow=%lld "
+               "duplicates=%lld messages=%zu\n",
+               static_cast<long long>(c.sentences), static_cast<long long>(c.bad_checksum),
+               static_cast<long long>(c.malformed), static_cast<long long>(c.incomplete),
+               static_cast<long long>(c.overflow), static_cast<long long>(log.duplicates), log.frames.size());
   return std::cout.good() ? 0 : 1;
 }
 
@@ -153,6 +194,7 @@ int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   const std::string cmd = argv[1];
   if (cmd == "parse") return Parse(argc - 2, argv + 2);
+  if (cmd == "nrx") return Nrx(argc - 2, argv + 2);
   if (cmd == "parcel") return ParcelCheck(argc - 2, argv + 2);
   if (cmd == "fetch") return Fetch(argc - 2, argv + 2);
   if (cmd == "-h" || cmd == "--help") {
