@@ -10,14 +10,6 @@
 
 namespace {
 
-std::string WithChecksum(const std::string& body) {
-  unsigned x = 0;
-  for (unsigned char c : body) x ^= c;
-  char cs[4];
-  std::snprintf(cs, sizeof cs, "%02X", x & 0xFF);
-  return "$" + body + "*" + cs;
-}
-
 // Messages of four sentences each in the IEC form, every one distinct.
 std::vector<std::string> Sentences(int messages) {
   std::vector<std::string> out;
@@ -28,7 +20,7 @@ std::vector<std::string> Sentences(int messages) {
       const std::string text = k == 1 ? "NAVAREA III " + std::to_string(m) + "/26^0D^0A"
                                       : "LIGHT BUOY " + std::to_string(k) + " 41-0" + std::to_string(k) +
                                             ".5N 029-1" + std::to_string(k) + ".2E UNLIT^0D^0A";
-      out.push_back(WithChecksum("CRNRX,4," + std::to_string(k) + "," + std::to_string(m % 10) + "," +
+      out.push_back(orvane::NrxSentence("CRNRX,4," + std::to_string(k) + "," + std::to_string(m % 10) + "," +
                                  (k == 1 ? std::string(code) + ",2,120000.00,11,12,2026,200,1,A," : ",,,,,,,,,,") +
                                  text));
     }

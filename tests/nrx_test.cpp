@@ -15,13 +15,7 @@ namespace orvane {
 namespace {
 
 // A sentence with its checksum, from everything between '$' and '*'.
-std::string S(const std::string& body) {
-  unsigned x = 0;
-  for (unsigned char c : body) x ^= c;
-  char cs[4];
-  std::snprintf(cs, sizeof cs, "%02X", x & 0xFF);
-  return "$" + body + "*" + cs;
-}
+std::string S(const std::string& body) { return NrxSentence(body); }
 
 struct Fed {
   std::vector<ReceivedFrame> frames;

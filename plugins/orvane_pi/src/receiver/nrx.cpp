@@ -134,6 +134,18 @@ std::string DecodeNrxEscapes(std::string_view f) {
   return out;
 }
 
+std::string NrxSentence(std::string_view body) {
+  unsigned char x = 0;
+  for (char c : body) x ^= static_cast<unsigned char>(c);
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out = "$";
+  out.append(body);
+  out += '*';
+  out += kHex[x >> 4];
+  out += kHex[x & 15];
+  return out;
+}
+
 bool NrxChecksumOk(std::string_view s) {
   if (s.empty() || (s[0] != '$' && s[0] != '!')) return false;
   const size_t star = s.rfind('*');

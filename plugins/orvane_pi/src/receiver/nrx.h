@@ -80,6 +80,9 @@ class NrxReassembler {
 // The decoded text of an NRX field: "^hh" escapes become their byte.
 std::string DecodeNrxEscapes(std::string_view field);
 
+// "$" + body + "*hh": a sentence with its checksum, as a receiver sends it.
+std::string NrxSentence(std::string_view body);
+
 // True when a sentence's "*hh" checksum is present and right.
 bool NrxChecksumOk(std::string_view sentence);
 
