@@ -31,6 +31,13 @@ if [[ -x "$tests/tests/settings_dialog_test" ]]; then
   ORVANE_SCREENSHOT_DIR="$docs" ASAN_OPTIONS=detect_leaks=0 x "$tests/tests/settings_dialog_test" \
     --gtest_filter='SettingsDialogScreenshots.*'
 fi
+# The ship's NAVTEX receiver through the chart plotter's NMEA: the recorded
+# log of the tests, replayed by the host.
+mkdir -p "$tmp/config/opencpn"
+printf 'ReceiverSource=5\n' > "$tmp/config/opencpn/orvane_pi.ini"
+x "$host" --nmea "$src/tests/data/navtex_receiver.nmea" --speed 10 --center 55.2,7.0 --scale 5000000 \
+  --quit-after 6 --screenshot-screen "$docs/receiver_north_sea.png"
+rm -f "$tmp/config/opencpn/orvane_pi.ini"
 # Real warnings from ../shared/corpus, when it is there.
 bash "$src/scripts/corpus-screenshots.sh" "$run" > /dev/null
 ls -l "$docs"/*.png

@@ -61,7 +61,7 @@ class CorpusStartTest : public testing::Test {
   std::vector<std::string> Start() {
     CaptureLog log;
     std::unique_ptr<orvane_pi> plugin(static_cast<orvane_pi*>(create_pi(nullptr)));
-    EXPECT_EQ(plugin->Init(), 0x0008890F);
+    EXPECT_EQ(plugin->Init(), 0x0008891F);
     plugin->DeInit();
     return log.CorpusLines();
   }

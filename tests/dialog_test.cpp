@@ -73,7 +73,7 @@ class DialogTest : public testing::Test {
     SetClock(nullptr);
   }
   NtDialog* Init() {
-    EXPECT_EQ(plugin_->Init(), 0x0008890F);
+    EXPECT_EQ(plugin_->Init(), 0x0008891F);
     initialised_ = true;
     return plugin_->message_window();
   }

@@ -53,7 +53,7 @@ TEST(PluginLoader, OpensStartsAndStopsThePlugin) {
 
   host::PluginLoader loader;
   ASSERT_TRUE(loader.Open(ORVANE_PLUGIN_PATH, &error)) << error;
-  EXPECT_EQ(loader.Start(nullptr), 0x0008890F);
+  EXPECT_EQ(loader.Start(nullptr), 0x0008891F);
   ASSERT_NE(loader.plugin(), nullptr);
   EXPECT_EQ(loader.plugin()->GetCommonName(), "Orvane");
   ASSERT_EQ(testhost::Host().tools.size(), 1u);

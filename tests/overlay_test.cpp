@@ -194,6 +194,19 @@ TEST_F(OverlayTest, CorridorsAndLinesAnswerClicksAndHover) {
   EXPECT_FALSE(f.items[0].pieces.empty());
 }
 
+TEST_F(OverlayTest, AMessageTheReceiverHeardBadlyIsDrawnAsDoubtful) {
+  MsiMessage garbled = Msg(Polygon({{40, 29}, {41, 29}, {41, 30}}));
+  garbled.source = "receiver:garbled";
+  MsiMessage clean = Msg(Point(40, 30));
+  clean.source = "receiver";
+  const Frame f = BuildFrame({garbled, clean}, ctx_, s_, nullptr, -1, [](double lat, double lon) {
+    return PixPoint{lon * 10, -lat * 10};
+  });
+  ASSERT_EQ(f.items.size(), 2u);
+  EXPECT_TRUE(f.items[0].doubtful);
+  EXPECT_FALSE(f.items[1].doubtful);
+}
+
 TEST_F(OverlayTest, AnchorUnwrapsLongitudesAcrossTheAntimeridian) {
   const LatLon a = GeomAnchor(Line({{10, 179}, {12, -179}}));
   EXPECT_DOUBLE_EQ(a.first, 11.0);

@@ -151,7 +151,7 @@ class PluginFetchTest : public testing::Test {
     std::ofstream(SettingsFilePath()) << "NavareaAllMigrated=1\n" << text;
   }
   void Init() {
-    EXPECT_EQ(plugin_->Init(), 0x0008890F);
+    EXPECT_EQ(plugin_->Init(), 0x0008891F);
     initialised_ = true;
   }
   bool FinishFetch() {

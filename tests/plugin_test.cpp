@@ -52,7 +52,7 @@ class PluginTest : public testing::Test {
   // Init, then the start-up fetch's (failed) result handled, so no result
   // arrives in the middle of a test.
   void Init() {
-    EXPECT_EQ(plugin_->Init(), 0x0008890F);
+    EXPECT_EQ(plugin_->Init(), 0x0008891F);
     initialised_ = true;
     EXPECT_TRUE(test::PumpUntil([&] { return !plugin_->fetch_busy(); }));
   }
@@ -347,7 +347,7 @@ TEST(PluginIdentity, NamesVersionsAndBitmaps) {
 
 TEST_F(PluginTest, StartUpReadsTheCachedNavareaThree) {
   ASSERT_TRUE(StoreNavareaText(3, "NAVAREA III - 0139/26 BLACK SEA\nWRECK 41-20N 036-20E.\n", "u", 200, "", ""));
-  EXPECT_EQ(plugin_->Init(), 0x0008890F);
+  EXPECT_EQ(plugin_->Init(), 0x0008891F);
   initialised_ = true;
   // Before the start-up fetch's result: the cached NAVAREA III.
   EXPECT_EQ(plugin_->ship_navarea(), 3);

@@ -10,7 +10,7 @@ namespace orvane {
 namespace {
 
 TEST(SettingsDialogLogic, StartPageIsLimitedToThePagesThereAre) {
-  const struct { int requested, page; } cases[] = {{-1, 0}, {-100, 0}, {0, 0}, {1, 1}, {2, 2}, {5, 2}};
+  const struct { int requested, page; } cases[] = {{-1, 0}, {-100, 0}, {0, 0}, {1, 1}, {2, 2}, {3, 3}, {5, 3}};
   for (const auto& c : cases) EXPECT_EQ(SettingsStartPage(c.requested), c.page) << c.requested;
 }
 

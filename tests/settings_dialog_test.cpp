@@ -33,6 +33,8 @@
 #include "test_host.h"
 #include "test_support.h"
 #include "ui/settings_dialog.h"
+#include "ui/receiver_page.h"
+#include "receiver/receiver_input.h"
 
 extern "C" opencpn_plugin_118* create_pi(void* host);
 
@@ -192,10 +194,10 @@ class SettingsDialogTest : public testing::Test {
 
 TEST_F(SettingsDialogTest, OpensOnTheRequestedPageLimitedToThePagesThereAre) {
   Load();
-  const struct { int requested, shown; } cases[] = {{5, 2}, {-1, 0}, {1, 1}};
+  const struct { int requested, shown; } cases[] = {{5, 3}, {-1, 0}, {1, 1}};
   for (const auto& c : cases) {
     auto d = Open(c.requested);
-    ASSERT_EQ(d->notebook()->GetPageCount(), 3u);
+    ASSERT_EQ(d->notebook()->GetPageCount(), 4u);
     EXPECT_EQ(d->notebook()->GetSelection(), c.shown) << c.requested;
   }
   auto d = Open(0);
@@ -205,9 +207,39 @@ TEST_F(SettingsDialogTest, OpensOnTheRequestedPageLimitedToThePagesThereAre) {
   EXPECT_EQ(d->notebook()->GetPageText(0), "Overlay");
   EXPECT_EQ(d->notebook()->GetPageText(1), "Message settings");
   EXPECT_EQ(d->notebook()->GetPageText(2), "Fetch settings");
+  EXPECT_EQ(d->notebook()->GetPageText(3), "Receiver");
   ASSERT_EQ(d->theme_choice()->GetCount(), 3u);
   EXPECT_EQ(d->theme_choice()->GetString(0), "Theme: System (Windows)");
   EXPECT_EQ(d->theme_choice()->GetString(2), "Theme: Light");
+}
+
+// The Receiver page: the input and the letters kept, saved and in effect.
+TEST_F(SettingsDialogTest, ReceiverPageChoosesTheInputAndTheLettersKept) {
+  Load();
+  auto d = Open(3);
+  ReceiverPage* p = d->receiver_page();
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p->source_choice()->GetSelection(), 0);  // off
+  EXPECT_FALSE(p->tcp_text()->IsEnabled());
+  EXPECT_EQ(p->status_label()->GetLabel(), "Receiver: off");
+  p->source_choice()->SetSelection(static_cast<int>(ReceiverSource::kTcp));
+  wxCommandEvent choice(wxEVT_CHOICE, p->source_choice()->GetId());
+  choice.SetEventObject(p->source_choice());
+  p->source_choice()->GetEventHandler()->ProcessEvent(choice);
+  EXPECT_TRUE(p->tcp_text()->IsEnabled());
+  EXPECT_FALSE(p->device_text()->IsEnabled());
+  p->tcp_text()->SetValue("127.0.0.1:9");  // nothing listens there: the input keeps trying
+  p->b1_text()->SetValue("n, o, p");
+  p->b2_text()->SetValue("e");
+  ASSERT_TRUE(Save(*d));
+  const Settings& s = plugin_->settings();
+  EXPECT_EQ(s.receiver_source, static_cast<int32_t>(ReceiverSource::kTcp));
+  EXPECT_EQ(s.receiver_tcp, "127.0.0.1:9");
+  EXPECT_EQ(MaskLetters(s.receiver_b1_mask), "NOP");
+  EXPECT_EQ(MaskLetters(s.receiver_b2_mask), "ABDEL");
+  EXPECT_EQ(FileValue("ReceiverSource"), "2");
+  EXPECT_EQ(plugin_->ReceiverStatusText().rfind("Receiver: TCP 127.0.0.1:9 \xE2\x80\x94 ", 0), 0u)
+      << plugin_->ReceiverStatusText();
 }
 
 // The real opening: modal, on the page given, recorded in the plug-in, and
@@ -237,7 +269,7 @@ TEST_F(SettingsDialogTest, ShowSettingsDialogRunsModallyOnThePageGiven) {
   driver.StartOnce(20);
   plugin_->ShowSettingsDialog(frame_, 5);
   EXPECT_TRUE(was_modal);
-  EXPECT_EQ(seen_page, 2);
+  EXPECT_EQ(seen_page, 3);  // the last page there is: Receiver
   EXPECT_TRUE(seen_file);
   EXPECT_EQ(plugin_->settings_start_page(), 5);
   EXPECT_EQ(plugin_->settings_dialog_opens(), 1);
@@ -266,7 +298,7 @@ class ExpectSettings : public wxExpectModalBase<SettingsDialog, ExpectSettings> 
 TEST_F(SettingsDialogTest, ToolbarBurstsAndThePreferencesButtonOpenTheirPages) {
   ManualClock clock;
   SetClock(&clock);
-  ASSERT_EQ(plugin_->Init(), 0x0008890F);
+  ASSERT_EQ(plugin_->Init(), 0x0008891F);
   auto burst = [&](int clicks) {
     for (int i = 0; i < clicks; ++i) {
       clock.Advance(i == 0 ? 5000 : 300);

@@ -15,7 +15,9 @@ TEST(SettingsKeys, SavedInOrderWithTheirDefaults) {
                                       "FetchScheduleEnabled", "NavareaAuto", "CoastalFeedsEnabled", "IncludeArchive",
                                       "AdmiraltyHtmlEnabled", "NgaHtmlEnabled", "AdjacentPrefetch", "FetchGapMs",
                                       "ExtraFeedUrls", "NavareaMask", "OverlayAlpha", "OverlayLineWidth",
-                                      "PatternFill", "UiTheme", "TypeMask", "B2Mask"}));
+                                      "PatternFill", "UiTheme", "TypeMask", "B2Mask", "ReceiverSource",
+                                      "ReceiverSerialDevice", "ReceiverBaud", "ReceiverTcp", "ReceiverUdp",
+                                      "ReceiverFile", "ReceiverGarbledPercent", "ReceiverB1Mask", "ReceiverB2Mask"}));
   const Settings s;
   EXPECT_TRUE(s.show);
   EXPECT_EQ(s.range_nm, 1000.0);
@@ -51,6 +53,23 @@ TEST(SettingsLimits, Table) {
   EXPECT_EQ(LoadNavareaMask(0, nullptr), 0x1FFFFF);
   EXPECT_EQ(LoadNavareaMask(-1, nullptr), 0x1FFFFF);
   EXPECT_EQ(LoadNavareaMask((1 << 22) | 4, nullptr), 4);
+}
+
+TEST(SettingsLimits, ReceiverRules) {
+  const Settings s;
+  EXPECT_EQ(s.receiver_source, 0);  // off until the user picks an input
+  EXPECT_EQ(s.receiver_baud, 4800);
+  EXPECT_EQ(s.receiver_tcp, "127.0.0.1:10110");
+  EXPECT_EQ(s.receiver_udp, "127.0.0.1:10110");  // loopback: nothing listens on the ship's network unasked
+  EXPECT_EQ(s.receiver_garbled_percent, 4.0);
+  EXPECT_EQ(LimitReceiverSource(6), 0);
+  EXPECT_EQ(LimitReceiverSource(-1), 0);
+  EXPECT_EQ(LimitReceiverSource(5), 5);
+  EXPECT_EQ(LimitReceiverBaud(38400), 38400);
+  EXPECT_EQ(LimitReceiverBaud(12345), 4800);
+  EXPECT_EQ(LimitGarbledPercent(std::nan("")), 4.0);
+  EXPECT_EQ(LimitGarbledPercent(250), 100.0);
+  EXPECT_EQ(LimitGarbledPercent(-1), 0.0);
 }
 
 TEST(SettingsLimits, TypeAndB2MaskRules) {

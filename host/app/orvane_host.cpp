@@ -34,6 +34,7 @@
 #include "chart_canvas.h"
 #include "coastline.h"
 #include "nmea.h"
+#include "receiver/receiver_input.h"
 #include "orvane_host/mercator.h"
 #include "orvane_host/plugin_api.h"
 #include "plugin_loader.h"
@@ -99,7 +100,11 @@ class HostApp : public wxApp {
     parser.AddOption("", "plugin", "plug-in library to load", wxCMD_LINE_VAL_STRING);
     parser.AddOption("", "quit-after", "close cleanly after this many seconds", wxCMD_LINE_VAL_DOUBLE);
     parser.AddOption("", "position", "fixed own-ship position LAT,LON", wxCMD_LINE_VAL_STRING);
-    parser.AddOption("", "nmea", "replay RMC and GGA sentences from FILE", wxCMD_LINE_VAL_STRING);
+    parser.AddOption("", "nmea", "replay the NMEA sentences of FILE: RMC and GGA fixes move the ship, every sentence "
+                     "goes to a plug-in that asks for them", wxCMD_LINE_VAL_STRING);
+    parser.AddOption("", "nmea-tcp", "read NMEA sentences from HOST:PORT and pass them on", wxCMD_LINE_VAL_STRING);
+    parser.AddOption("", "nmea-serial", "read NMEA sentences from DEVICE[:BAUD] and pass them on",
+                     wxCMD_LINE_VAL_STRING);
     parser.AddOption("", "speed", "replay or track speed-up factor", wxCMD_LINE_VAL_DOUBLE);
     parser.AddSwitch("", "track", "sail the active route (simulated own ship)");
     parser.AddOption("", "route", "load a GPX route and make it the active route", wxCMD_LINE_VAL_STRING);
@@ -184,11 +189,51 @@ class HostApp : public wxApp {
       std::stringstream ss;
       ss << in.rdbuf();
       nmea_ = ReadNmeaFixes(ss.str());
-      if (!in || nmea_.empty()) {
-        std::fprintf(stderr, "orvane-host: no RMC or GGA fixes in %s\n", value.utf8_str().data());
+      // The other sentences (a NAVTEX receiver's NRX among them) go to the
+      // plug-in when it asked for sentences.
+      if (caps & WANTS_NMEA_SENTENCES) {
+        std::istringstream lines(ss.str());
+        std::string line;
+        while (std::getline(lines, line) && sentences_.size() < 100000) {
+          while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
+          if (!line.empty() && (line[0] == '$' || line[0] == '!') && !ParseNmeaFix(line)) sentences_.push_back(line);
+        }
+      }
+      if (!in || (nmea_.empty() && sentences_.empty())) {
+        std::fprintf(stderr, "orvane-host: no NMEA sentences in %s\n", value.utf8_str().data());
         return Fail();
       }
-      StartFixTimer(0);
+      if (!nmea_.empty()) StartFixTimer(0);
+      if (!sentences_.empty()) {
+        sentence_timer_.Bind(wxEVT_TIMER, &HostApp::OnSentenceTimer, this);
+        sentence_timer_.StartOnce(1);
+      }
+    }
+    // A live source: its sentences are passed on as they come.
+    wxString net;
+    if (parser.Found("nmea-tcp", &net) || parser.Found("nmea-serial", &net)) {
+      orvane::ReceiverConfig c;
+      const std::string spec = net.ToStdString();
+      if (parser.Found("nmea-tcp")) {
+        c.source = orvane::ReceiverSource::kTcp;
+        c.tcp_endpoint = spec;
+      } else {
+        c.source = orvane::ReceiverSource::kSerial;
+        const size_t colon = spec.rfind(':');
+        c.serial_device = colon == std::string::npos ? spec : spec.substr(0, colon);
+        if (colon != std::string::npos) c.baud = std::atoi(spec.c_str() + colon + 1);
+      }
+      nmea_input_.SetLineSink([this](const std::string& line) {
+        CallAfter([this, line] {
+          wxString s = wxString::FromUTF8(line.c_str());
+          if (loader_.plugin() && !quitting_) loader_.plugin()->SetNMEASentence(s);
+        });
+      });
+      std::string error;
+      if (!nmea_input_.Start(c, [](orvane::ReceiverBatch) {}, &error)) {
+        std::fprintf(stderr, "orvane-host: %s\n", error.c_str());
+        return Fail();
+      }
     } else if (parser.Found("track")) {
       if (!g_host.route) {
         std::fprintf(stderr, "orvane-host: --track needs a route (--route FILE.gpx)\n");
@@ -320,6 +365,15 @@ class HostApp : public wxApp {
     }
   }
 
+  // Sentences of the replayed file other than fixes, twenty a second (times
+  // the replay speed), to the plug-in.
+  void OnSentenceTimer(wxTimerEvent&) {
+    if (sentence_next_ >= sentences_.size() || quitting_) return;
+    wxString s = wxString::FromUTF8(sentences_[sentence_next_++].c_str());
+    if (loader_.plugin()) loader_.plugin()->SetNMEASentence(s);
+    if (sentence_next_ < sentences_.size()) sentence_timer_.StartOnce(std::max(1, static_cast<int>(50 / speed_)));
+  }
+
   void OnTool(wxCommandEvent& e) {
     auto it = g_host.tools.find(e.GetId());
     if (it != g_host.tools.end()) it->second->OnToolbarToolCallback(e.GetId());
@@ -328,6 +382,7 @@ class HostApp : public wxApp {
   void Quit() {
     if (quitting_) return;
     quitting_ = true;
+    nmea_input_.Stop();  // no sentence arrives once closing has begun
     for (const char* prefix : {"Status:", "Last fetch:"}) {
       const wxString line = PluginLabel(prefix);
       if (!line.empty()) std::printf("orvane-host: plug-in %s\n", line.utf8_str().data());
@@ -514,6 +569,10 @@ class HostApp : public wxApp {
   std::optional<std::pair<double, double>> fixed_;
   std::vector<NmeaFix> nmea_;
   size_t nmea_next_ = 0;
+  std::vector<std::string> sentences_;
+  size_t sentence_next_ = 0;
+  wxTimer sentence_timer_;
+  orvane::ReceiverInput nmea_input_;
   bool tracking_ = false;
   double track_nm_ = 0;
   wxString screenshot_, screenshot_screen_, window_shot_, window_shot_file_;

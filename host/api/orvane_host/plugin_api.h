@@ -25,6 +25,7 @@ enum : int {
   WANTS_CURSOR_LATLON = 0x00000002,
   WANTS_TOOLBAR_CALLBACK = 0x00000004,
   INSTALLS_TOOLBAR_TOOL = 0x00000008,
+  WANTS_NMEA_SENTENCES = 0x00000010,
   WANTS_NMEA_EVENTS = 0x00000100,
   WANTS_PREFERENCES = 0x00000800,
   WANTS_OPENGL_OVERLAY_CALLBACK = 0x00008000,
@@ -80,6 +81,8 @@ class ORVANE_HOST_API opencpn_plugin_118 {
   virtual void SetCursorLatLon(double lat, double lon) {}
   virtual void OnToolbarToolCallback(int id) {}
   virtual void SetPositionFixEx(PlugIn_Position_Fix_Ex& pfix) {}
+  // Every NMEA sentence the host receives, for a plug-in that asked for them.
+  virtual void SetNMEASentence(wxString& sentence) {}
   virtual bool MouseEventHook(wxMouseEvent& event) { return false; }
   virtual bool RenderGLOverlayMultiCanvas(wxGLContext* pcontext, PlugIn_ViewPort* vp, int canvas_index,
                                           int priority) {

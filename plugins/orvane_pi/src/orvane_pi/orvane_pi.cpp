@@ -9,6 +9,7 @@
 #include "common/sample_bulletin.h"
 #include "common/toolbar_icon.h"
 #include "exchange/arrival_log.h"
+#include "orvane_pi/receiver_link.h"
 #include "orvane_pi/settings_file.h"
 #include "fetch/corpus_archive.h"
 #include "fetch/fetch_cache.h"
@@ -62,6 +63,7 @@ orvane_pi::orvane_pi(void* host) : opencpn_plugin_118(host) { EnsureBitmaps(); }
 orvane_pi::~orvane_pi() {
   // Normally DeInit has done this; a host that skips it must not leave a job behind.
   if (fetch_thread_.joinable()) StopFetchThread();
+  StopReceiver();
   if (click_timer_.IsRunning()) click_timer_.Stop();
 }
 
@@ -110,6 +112,7 @@ int orvane_pi::Init() {
   // The ship counts as being in the start-up NAVAREA until a fix says otherwise.
   ship_navarea_ = current_navarea_;
   StartFetch();
+  StartReceiver();
   return kOrvaneCapabilities;
 }
 
@@ -118,6 +121,7 @@ bool orvane_pi::DeInit() {
   // A fetch still running stops waiting and requesting, and can no longer
   // reach this object or its window.
   StopFetchThread();
+  StopReceiver();
   if (click_timer_.IsRunning()) click_timer_.Stop();
   if (canvas_) canvas_->Unbind(wxEVT_TIMER, &orvane_pi::OnClickTimer, this, kClickTimerId);
   if (dialog_) {

@@ -17,6 +17,8 @@
 #include "settings/settings.h"
 
 namespace orvane {
+struct ReceiverBatch;
+struct ReceiverLink;
 class NtDialog;
 struct FilterContext;
 class SettingsDialog;
@@ -24,10 +26,12 @@ struct FetchHandoff;
 }
 
 // Host capability bits this plug-in asks for.
+// The NMEA sentences carry the ship's NAVTEX receiver when the user reads
+// it through the chart plotter.
 constexpr int kOrvaneCapabilities = WANTS_OVERLAY_CALLBACK | WANTS_CURSOR_LATLON | WANTS_TOOLBAR_CALLBACK |
-                                    INSTALLS_TOOLBAR_TOOL | WANTS_NMEA_EVENTS | WANTS_PREFERENCES |
-                                    WANTS_OPENGL_OVERLAY_CALLBACK | WANTS_MOUSE_EVENTS;
-static_assert(kOrvaneCapabilities == 0x0008890F, "capability bits");
+                                    INSTALLS_TOOLBAR_TOOL | WANTS_NMEA_SENTENCES | WANTS_NMEA_EVENTS |
+                                    WANTS_PREFERENCES | WANTS_OPENGL_OVERLAY_CALLBACK | WANTS_MOUSE_EVENTS;
+static_assert(kOrvaneCapabilities == 0x0008891F, "capability bits");
 
 constexpr int kClickTimerId = 9401;
 constexpr int kClickBurstMs = 420;
@@ -57,6 +61,7 @@ class orvane_pi : public opencpn_plugin_118 {
   void SetCursorLatLon(double lat, double lon) override;
   void OnToolbarToolCallback(int id) override;
   void SetPositionFixEx(PlugIn_Position_Fix_Ex& pfix) override;
+  void SetNMEASentence(wxString& sentence) override;
   bool MouseEventHook(wxMouseEvent& event) override;
   bool RenderGLOverlayMultiCanvas(wxGLContext* pcontext, PlugIn_ViewPort* vp, int canvas_index,
                                   int priority) override;
@@ -139,6 +144,18 @@ class orvane_pi : public opencpn_plugin_118 {
   // The settings dialog's Fetch now and Cancel fetch (ui/settings_dialog.cpp).
   void FetchNowCommand(orvane::SettingsDialog& d);
   void CancelFetchCommand(orvane::SettingsDialog& d);
+
+  // The NAVTEX receiver (orvane_pi_receiver.cpp): its input follows the
+  // settings; its messages join the store as parcels do, new ones are logged
+  // and SAR traffic rings the alarm.
+  void StartReceiver();
+  void StopReceiver();
+  // Source, device, baud, TCP and UDP endpoints, file, garbled share and
+  // masks in one go (the settings dialog's Receiver page); restarts the input.
+  void SetReceiverSettings(const orvane::Settings& receiver_part);
+  void OnReceiverBatch(orvane::ReceiverBatch batch);
+  // "Receiver: TCP 127.0.0.1:10110 — 12 messages, 1 garbled, last 14:02Z".
+  std::string ReceiverStatusText() const;
 
   // Exchange (orvane_pi_exchange.cpp): each returns the text to show the user.
   std::string ExportParcel();
@@ -236,6 +253,7 @@ class orvane_pi : public opencpn_plugin_118 {
   PlugIn_ViewPort last_vp_;
   bool has_vp_ = false;
 
+  std::unique_ptr<orvane::ReceiverLink> receiver_;
   int settings_dialog_opens_ = 0;
   int fetch_starts_ = 0;
   int sar_alarms_ = 0;

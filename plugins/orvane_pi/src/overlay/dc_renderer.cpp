@@ -156,7 +156,8 @@ bool DrawFrameDC(wxDC& dc, const Frame& frame, const std::string& hover_text) {
                                                        static_cast<unsigned char>(200 * std::clamp(c.g, 0.f, 1.f)),
                                                        static_cast<unsigned char>(200 * std::clamp(c.b, 0.f, 1.f)),
                                                        Byte(c.a));
-    const wxPen pen(outline, it.line_weight, wxPENSTYLE_SOLID);
+    // Dashed: positions of a message the receiver heard badly.
+    const wxPen pen(outline, it.line_weight, it.doubtful ? wxPENSTYLE_SHORT_DASH : wxPENSTYLE_SOLID);
     dc.SetPen(pen);
     dc.SetBrush(wxBrush(fill, wxBRUSHSTYLE_SOLID));
     const wxPoint anchor = Pix(it.anchor);

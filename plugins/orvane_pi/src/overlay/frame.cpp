@@ -319,6 +319,7 @@ Frame BuildFrame(const MessageStore& store, const FilterContext& ctx, const Sett
     proto.message = static_cast<int>(i);
     proto.type = m.type;
     proto.highlighted = hl;
+    proto.doubtful = m.source == "receiver:garbled";
     proto.colour = DrawColour(m.type, static_cast<float>(settings.overlay_alpha));
     proto.base_alpha = proto.colour.a;
     if (hl) proto.colour.a = std::min(proto.colour.a + 0.15f, 0.9f);

@@ -88,6 +88,7 @@ struct DrawItem {
   int message = -1;  // index in the store
   MsgType type = OTHER;
   bool highlighted = false;
+  bool doubtful = false;  // positions of a message received with many errors: dashed
   std::vector<PixPoint> points;  // ring or line in pixels
   PixPoint anchor;               // symbol place (circle: the centre)
   double radius_px = 0.0;        // circles, and the half-width of corridors

@@ -165,7 +165,12 @@ void Outline(const DrawItem& it, double overlay_line_width) {
   glColor4f(0.9f * c.r, 0.9f * c.g, 0.9f * c.b, c.a);
   const double w = it.shape == DrawShape::kCircle ? 2.5 : std::max(overlay_line_width, 1.0);
   glLineWidth(static_cast<float>(std::min(w, 64.0)));
+  if (it.doubtful) {
+    glLineStipple(2, 0x0F0F);  // dashed: the receiver heard this one badly
+    glEnable(GL_LINE_STIPPLE);
+  }
   OutlineShape(it);
+  if (it.doubtful) glDisable(GL_LINE_STIPPLE);
 }
 
 }  // namespace

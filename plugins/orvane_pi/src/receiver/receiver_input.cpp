@@ -228,7 +228,10 @@ void ReceiverInput::FeedBytes(const char* data, size_t n) {
   for (size_t i = 0; i < n; ++i) {
     const char c = data[i];
     if (c == '\n' || c == '\r') {
-      if (!pending_.empty()) reassembler_.Feed(pending_, NowMonotonicMs(), &frames);
+      if (!pending_.empty()) {
+        if (line_sink_) line_sink_(pending_);
+        reassembler_.Feed(pending_, NowMonotonicMs(), &frames);
+      }
       pending_.clear();
     } else if (pending_.size() <= NrxReassembler::kMaxMessageBytes) {
       pending_ += c;  // a longer line is refused by the reassembler as a whole

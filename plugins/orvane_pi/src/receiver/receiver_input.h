@@ -66,6 +66,9 @@ class ReceiverInput {
   // back-off; the sink is not called after Stop returns.
   void Stop();
   bool running() const { return thread_.joinable(); }
+  // Also hands every line read to `lines` (on the reader thread): a chart
+  // plotter passing the sentences on. Set before Start.
+  void SetLineSink(std::function<void(const std::string&)> lines) { line_sink_ = std::move(lines); }
   // The UDP port listened on (useful when the configured port was 0).
   int bound_port() const { return bound_port_.load(); }
 
@@ -78,6 +81,7 @@ class ReceiverInput {
 
   ReceiverConfig config_;
   Sink sink_;
+  std::function<void(const std::string&)> line_sink_;
   std::thread thread_;
   int wake_[2] = {-1, -1};
   int udp_fd_ = -1;

@@ -86,6 +86,16 @@ int32_t LimitNavareaMask(int64_t v, SettingsLoadNotes*) { return LowBits(v, kNav
 double LimitOverlayAlpha(double v, SettingsLoadNotes*) { return ClampFinite(v, 0.1, 0.85, 0.35); }
 double LimitOverlayLineWidth(double v, SettingsLoadNotes*) { return ClampFinite(v, 1.0, 6.0, 2.0); }
 int32_t LimitUiTheme(int64_t v, SettingsLoadNotes*) { return (v >= 0 && v < kThemeCount) ? static_cast<int32_t>(v) : 0; }
+int32_t LimitReceiverSource(int64_t v, SettingsLoadNotes*) { return (v >= 0 && v <= 5) ? static_cast<int32_t>(v) : 0; }
+int32_t LimitReceiverBaud(int64_t v, SettingsLoadNotes*) {
+  for (int32_t rate : {4800, 9600, 19200, 38400, 57600, 115200})
+    if (v == rate) return rate;
+  return 4800;
+}
+double LimitGarbledPercent(double p, SettingsLoadNotes*) {
+  if (std::isnan(p)) return 4.0;
+  return p < 0 ? 0 : (p > 100 ? 100 : p);
+}
 
 int32_t LoadNavareaMask(int64_t v, SettingsLoadNotes*) {
   const int32_t m = LimitNavareaMask(v);
@@ -320,6 +330,28 @@ ThemePalette ThemePaletteOf(int theme) {
       {"Theme: Light", {false, 255, 255, 255}, {false, 0, 0, 0}, {true, 240, 240, 240}, {false, 255, 255, 255}},
   };
   return kPalettes[(theme == 1 || theme == 2) ? theme : 0];
+}
+
+std::string MaskLetters(int32_t mask) {
+  std::string out;
+  for (char c = 'A'; c <= 'Z'; ++c)
+    if (mask & (1 << (c - 'A'))) out += c;
+  return out;
+}
+
+int32_t B1MaskFromLetters(const std::string& letters) {
+  int32_t mask = 0;
+  for (char c : letters) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (c >= 'A' && c <= 'Z') mask |= 1 << (c - 'A');
+  }
+  return mask;
+}
+
+int32_t B2MaskFromLetters(const std::string& letters) {
+  int32_t mask = LoadB2Mask(0, nullptr);  // the mandatory subjects
+  for (char c : letters) WithB2Visible(&mask, c, true);
+  return mask;
 }
 
 }  // namespace orvane

@@ -27,6 +27,9 @@ int32_t LimitNavareaMask(int64_t mask, SettingsLoadNotes* notes = nullptr);     
 double LimitOverlayAlpha(double a, SettingsLoadNotes* notes = nullptr);          // 0.1..0.85
 double LimitOverlayLineWidth(double w, SettingsLoadNotes* notes = nullptr);      // 1..6
 int32_t LimitUiTheme(int64_t theme, SettingsLoadNotes* notes = nullptr);         // outside 0..2: 0
+int32_t LimitReceiverSource(int64_t source, SettingsLoadNotes* notes = nullptr);  // outside 0..5: 0 (off)
+int32_t LimitReceiverBaud(int64_t baud, SettingsLoadNotes* notes = nullptr);      // an offered rate, else 4800
+double LimitGarbledPercent(double p, SettingsLoadNotes* notes = nullptr);         // 0..100, NaN: 4
 // Load-only rules.
 int32_t LoadNavareaMask(int64_t mask, SettingsLoadNotes* notes);  // low 21 bits, 0 selects all
 int32_t LoadTypeMask(int64_t mask, SettingsLoadNotes* notes);     // mandatory categories back on
@@ -39,6 +42,7 @@ T AsIs(T v, SettingsLoadNotes*) {
 constexpr int32_t kAllNavareas = 0x1FFFFF;
 constexpr int32_t kAllTypes = 0x1FFF;
 constexpr int32_t kDefaultB2Mask = -33554433;  // 0xFDFFFFFF: every letter but Z
+constexpr int32_t kAllB1Letters = 0x3FFFFFF;    // A..Z: every transmitter
 
 // One line per key, in the order they are saved: member type, member name,
 // key in the file, default, the rule applied when it is read.
@@ -64,7 +68,16 @@ constexpr int32_t kDefaultB2Mask = -33554433;  // 0xFDFFFFFF: every letter but Z
   X(bool, pattern_fill, "PatternFill", true, AsIs)                                   \
   X(int32_t, ui_theme, "UiTheme", 0, LimitUiTheme)                                   \
   X(int32_t, type_mask, "TypeMask", 0xFFFF, LoadTypeMask)                            \
-  X(int32_t, b2_mask, "B2Mask", kDefaultB2Mask, LoadB2Mask)
+  X(int32_t, b2_mask, "B2Mask", kDefaultB2Mask, LoadB2Mask)                         \
+  X(int32_t, receiver_source, "ReceiverSource", 0, LimitReceiverSource)              \
+  X(std::string, receiver_serial_device, "ReceiverSerialDevice", "/dev/ttyUSB0", AsIs) \
+  X(int32_t, receiver_baud, "ReceiverBaud", 4800, LimitReceiverBaud)                 \
+  X(std::string, receiver_tcp, "ReceiverTcp", "127.0.0.1:10110", AsIs)               \
+  X(std::string, receiver_udp, "ReceiverUdp", "127.0.0.1:10110", AsIs)               \
+  X(std::string, receiver_file, "ReceiverFile", std::string(), AsIs)                 \
+  X(double, receiver_garbled_percent, "ReceiverGarbledPercent", 4.0, LimitGarbledPercent) \
+  X(int32_t, receiver_b1_mask, "ReceiverB1Mask", kAllB1Letters, AsIs)                \
+  X(int32_t, receiver_b2_mask, "ReceiverB2Mask", kDefaultB2Mask, LoadB2Mask)
 
 struct Settings {
 #define ORVANE_SETTINGS_MEMBER(type, member, key, def, rule) type member = def;
@@ -123,6 +136,12 @@ bool IsB2Visible(int32_t b2_mask, char letter);
 // False, with the mask unchanged, for a character outside A..Y.
 bool WithB2Visible(int32_t* b2_mask, char letter, bool on);
 std::vector<int> SelectedNavareas(int32_t navarea_mask);
+// The receiver's letter selections as the user types them: "ABDL" for the
+// letters set; read back, other characters are ignored and the mandatory
+// subjects (A B D L) stay set.
+std::string MaskLetters(int32_t mask);
+int32_t B1MaskFromLetters(const std::string& letters);
+int32_t B2MaskFromLetters(const std::string& letters);
 // The range from one distance: below 0 means no limit (10000 NM stored),
 // otherwise a limit of 5..5000 NM.
 void SetRangeFromDistance(Settings* s, double d);

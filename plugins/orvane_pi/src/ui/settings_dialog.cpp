@@ -28,6 +28,7 @@
 #include "settings/settings.h"
 #include "ui/cache_ui.h"
 #include "ui/nt_dialog.h"
+#include "ui/receiver_page.h"
 #include "ui/settings_dialog_logic.h"
 
 namespace orvane {
@@ -108,6 +109,8 @@ SettingsDialog::SettingsDialog(wxWindow* parent, orvane_pi& plugin, int start_pa
   notebook_->AddPage(BuildOverlayPage(notebook_), TrWx("Overlay"));
   notebook_->AddPage(BuildMessagePage(notebook_), TrWx("Message settings"));
   notebook_->AddPage(BuildFetchPage(notebook_), TrWx("Fetch settings"));
+  receiver_page_ = new ReceiverPage(notebook_, plugin_.settings(), plugin_.ReceiverStatusText());
+  notebook_->AddPage(receiver_page_, TrWx("Receiver"));
   notebook_->SetSelection(SettingsStartPage(start_page));
   main->Add(notebook_, 1, wxEXPAND | wxLEFT | wxRIGHT, 6);
 
@@ -559,6 +562,15 @@ void SettingsDialog::ApplyAccepted() {
     else
       ClearOverride(t);
   }
+  // The receiver restarts only when its settings changed.
+  const Settings receiver = receiver_page_->Collect(plugin_.settings());
+  const Settings& now = plugin_.settings();
+  if (receiver.receiver_source != now.receiver_source || receiver.receiver_serial_device != now.receiver_serial_device ||
+      receiver.receiver_baud != now.receiver_baud || receiver.receiver_tcp != now.receiver_tcp ||
+      receiver.receiver_udp != now.receiver_udp || receiver.receiver_file != now.receiver_file ||
+      receiver.receiver_garbled_percent != now.receiver_garbled_percent ||
+      receiver.receiver_b1_mask != now.receiver_b1_mask || receiver.receiver_b2_mask != now.receiver_b2_mask)
+    plugin_.SetReceiverSettings(receiver);
   plugin_.SaveSettings();
   plugin_.RefreshStatus();
   if (wxWindow* canvas = plugin_.canvas_window()) RequestRefresh(canvas);

@@ -23,6 +23,9 @@ class wxCheckBox;
 class wxCheckListBox;
 class wxChoice;
 class wxNotebook;
+namespace orvane {
+class ReceiverPage;
+}
 class wxPanel;
 class wxRadioBox;
 class wxScrolledWindow;
@@ -100,6 +103,7 @@ class SettingsDialog : public wxDialog {
   wxButton* fetch_now_button() const { return fetch_now_button_; }
   wxButton* cancel_fetch_button() const { return cancel_fetch_button_; }
   const std::map<MsgType, std::optional<TypeRgb>>& pending_overrides() const { return pending_; }
+  ReceiverPage* receiver_page() const { return receiver_page_; }
 
   // Opens the colour chooser for a category (what a click on its swatch does).
   void PickColour(MsgType t);
@@ -161,6 +165,7 @@ class SettingsDialog : public wxDialog {
   wxStaticText* cache_label_ = nullptr;
   wxButton* fetch_now_button_ = nullptr;
   wxButton* cancel_fetch_button_ = nullptr;
+  ReceiverPage* receiver_page_ = nullptr;
 };
 
 }  // namespace orvane

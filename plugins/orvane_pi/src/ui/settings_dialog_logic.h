@@ -12,7 +12,7 @@
 
 namespace orvane {
 
-constexpr int kSettingsPageCount = 3;  // Overlay, Message settings, Fetch settings
+constexpr int kSettingsPageCount = 4;  // Overlay, Message settings, Fetch settings, Receiver
 constexpr int kOpacitySliderMin = 10, kOpacitySliderMax = 85;
 constexpr int kLineWidthSliderMin = 1, kLineWidthSliderMax = 6;
 constexpr int kFetchGapSpinMin = 750, kFetchGapSpinMax = 60000;
