@@ -22,6 +22,10 @@ PACKAGES=(
 if [[ "${1:-}" == "--run" ]]; then
   PACKAGES+=(gmt gmt-gshhg-low)
 fi
+# `--fuzz` adds clang and its libFuzzer runtime, for `make fuzz` (CI runs it).
+if [[ "${1:-}" == "--fuzz" ]]; then
+  PACKAGES+=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do
