@@ -29,8 +29,9 @@ test: deps
 # The fetch, ingest and lifecycle tests under ThreadSanitizer; any report
 # fails its test (no second run here: a race must not pass on a retry).
 TSAN_DIR := build/tsan
-TSAN_TESTS := fetch_test fault_injection_test ingest_test cache_test plugin_test plugin_fetch_test
-TSAN_SELECT := '^(CacheTest|FetchTest|FaultInjection|Merge|ArrivalLog|PluginTest|PluginFetchTest|HtmlToText|RetryAfter|FindNextPageUrl|NavareaUrls)'
+TSAN_TESTS := fetch_test fault_injection_test ingest_test cache_test plugin_test plugin_fetch_test \
+              receiver_input_test plugin_receiver_test
+TSAN_SELECT := '^(CacheTest|FetchTest|FaultInjection|Merge|ArrivalLog|PluginTest|PluginFetchTest|HtmlToText|RetryAfter|FindNextPageUrl|NavareaUrls|ReceiverInput|PluginReceiverTest)'
 test-tsan: deps
 	cmake -S . -B $(TSAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DORVANE_TSAN=ON -DORVANE_BUILD_BENCH=OFF
 	cmake --build $(TSAN_DIR) -j $(JOBS) --target $(TSAN_TESTS)
