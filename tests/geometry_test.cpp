@@ -220,6 +220,13 @@ TEST(GeometryParts, ShapesFollowTheTextsParts) {
        "point, point, point"},
       {"mines reported in an area: the area",
        "MINES REPORTED IN AREA BOUND BY 45-00N 045-00W, 45-10N 045-10W, 45-20N 045-00W.", "polygon3"},
+      {"a width stated in a paragraph of its own, for the tracklines of another",
+       "1. SURVEY OPERATIONS ALONG TRACKLINES JOINING:\n   A. 30-00N 140-00E, 31-00N 141-00E.\n"
+       "   B. 32-00N 142-00E, 33-00N 143-00E, 34-00N 144-00E.\n2. WITHIN 2 MILES EITHER SIDE OF TRACKLINES.",
+       "polyline2 r=2, polyline3 r=2"},
+      {"vessels near a distress asked to help: no extent of the warning",
+       "1. PERSON IN WATER IN 45-00N 030-00E.\n2. VESSELS WITHIN 20 MILES REQUESTED TO KEEP A SHARP LOOKOUT.",
+       "point"},
       {"three positions and no wording stay one area",
        "41-00N 029-00E 41-10N 029-10E 41-10N 029-00E", "polygon3"},
   };

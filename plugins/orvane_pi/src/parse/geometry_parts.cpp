@@ -435,6 +435,19 @@ std::vector<MsiGeom> BuildGeometries(const std::string& raw_text, const std::str
   std::vector<bool> introduces(segs.size(), false);
   for (const Segment& s : segs)
     if (s.lead_in >= 0) introduces[s.lead_in] = true;
+  // A distance stated in a part with no position of its own ("2. WITHIN 2
+  // MILES EITHER SIDE OF TRACKLINES.") is stated for the positions of the
+  // others.
+  // Only when it names what it surrounds: "VESSELS WITHIN 20 MILES ARE
+  // REQUESTED TO ASSIST" says nothing of a warning's extent.
+  for (size_t k = 0; k < segs.size() && message_radius == 0.0; ++k) {
+    if (introduces[k] || segs[k].pos_count > 0) continue;
+    const StatedDistance d = FirstStatedRadius(u, segs[k].begin, segs[k].end);
+    if (!d.found) continue;
+    for (std::string_view w : {"TRACKLINE", "TRACKLINES", "LINE", "LINES", "ROUTE", "ROUTES", "POSITION", "POSITIONS",
+                               "POINT", "POINTS", "CABLE", "PIPELINE"})
+      if (FindWord(u, d.end, segs[k].end, w) != std::string_view::npos) message_radius = d.nm;
+  }
   for (size_t k = 0; k < segs.size(); ++k) {
     if (!introduces[k]) continue;
     seg_cue[k] = LastCueBefore(u, segs[k].begin, segs[k].end);
