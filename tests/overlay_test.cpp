@@ -416,6 +416,13 @@ TEST_F(OverlayTest, HoverAndClickTexts) {
   EXPECT_EQ(HoverText(m, 3), "? | MINE - NAVAREA III 0139/26 | SHORT");
   m.b1 = 'Q';
   EXPECT_EQ(HoverText(m, 3).substr(0, 4), "Q | ");
+  // A letter names another station in every NAVAREA (E is Cullercoats in I,
+  // Alexandria in III): with no NAVAREA known it stands alone, and the
+  // message's own NAVAREA comes before the ship's.
+  m.b1 = 'E';
+  EXPECT_EQ(HoverText(m, 0).substr(0, 4), "E | ");
+  m.navarea = 1;
+  EXPECT_EQ(HoverText(m, 3).substr(0, 14), "E Cullercoats ");
   EXPECT_EQ(ClickText(m), std::string(TypeLabel(MINE)) + " | " + TypeColourName(MINE) + " - NAVAREA III 0139/26");
 }
 

@@ -138,7 +138,7 @@ void orvane_pi::UpdateHover() {
   FilterContext ctx;
   FillFilterContext(&ctx);
   const int i = HoverMessage(store_, ctx, cursor_lat_, cursor_lon_);
-  if (i >= 0) hover_text_ = HoverText(store_[i], current_navarea_);
+  if (i >= 0) hover_text_ = HoverText(store_[i], ship_navarea_);
   if (dialog_) dialog_->SetHoverText(ToWx(hover_text_));
 }
 

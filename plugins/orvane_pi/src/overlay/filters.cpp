@@ -276,7 +276,11 @@ std::string HoverText(const MsiMessage& m, int navarea) {
   std::string station = "?";
   if (m.b1 != '?' && m.b1 != '\0') {
     station = std::string(1, m.b1);
-    if (const NavtexStation* st = FindStation(m.b1, navarea)) station += std::string(" ") + st->name;
+    // The message's own NAVAREA, else the ship's; a letter whose station is
+    // in neither stands alone rather than naming another area's station.
+    const NavtexStation* st = FindStationIn(m.b1, m.navarea);
+    if (!st) st = FindStationIn(m.b1, navarea);
+    if (st) station += std::string(" ") + st->name;
   }
   std::string text = m.raw_text;
   if (text.size() > kHoverTextBytes) text = CutUtf8(text, kHoverTextBytes) + "...";

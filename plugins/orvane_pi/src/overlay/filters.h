@@ -68,6 +68,8 @@ int HitTest(const MessageStore& store, const FilterContext& ctx, int highlighted
 // first whose area, circle or corridor holds the position; else -1.
 int HoverMessage(const MessageStore& store, const FilterContext& ctx, double lat, double lon);
 // "station | TYPE - title | text", the text cut to 160 bytes and "...".
+// The station is looked up in the message's NAVAREA, else in `navarea`
+// (the ship's); a letter with no station there is shown alone.
 std::string HoverText(const MsiMessage& m, int navarea);
 // "label | colour - title", for a clicked message.
 std::string ClickText(const MsiMessage& m);

@@ -137,4 +137,10 @@ const NavtexStation* FindStation(char b1, int n) {
   return first;
 }
 
+const NavtexStation* FindStationIn(char b1, int n) {
+  if (n <= 0) return nullptr;
+  const NavtexStation* s = FindStation(b1, n);
+  return s && s->navarea == n ? s : nullptr;
+}
+
 }  // namespace orvane

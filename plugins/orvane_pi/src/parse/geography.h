@@ -36,5 +36,8 @@ int NavareaOf(double lat, double lon);
 std::vector<int> NearbyNavareas(double lat, double lon, int navarea);
 std::vector<int> NavareasAlong(const std::vector<LatLon>& positions);
 const NavtexStation* FindStation(char b1, int navarea);
+// The station of that letter in that NAVAREA only; null when the NAVAREA has
+// none (a letter names a different station in every area).
+const NavtexStation* FindStationIn(char b1, int navarea);
 
 }  // namespace orvane
