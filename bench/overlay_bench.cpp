@@ -12,10 +12,12 @@
 
 #include <wx/app.h>
 #include <wx/dcmemory.h>
+#include <wx/image.h>
 #include <wx/init.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -161,6 +163,7 @@ class GlContext {
     if (ctx_) OSMesaDestroyContext(ctx_);
   }
   bool ok() const { return ok_; }
+  const std::vector<uint8_t>& pixels() const { return buf_; }
 
  private:
   std::vector<uint8_t> buf_;
@@ -169,6 +172,24 @@ class GlContext {
 };
 
 bool g_have_wx = false;
+
+// ORVANE_BENCH_DUMP=folder: each frame case leaves its last frame's pixels
+// there, so two builds can be compared pixel for pixel.
+bool Dumping() {
+  const char* dir = std::getenv("ORVANE_BENCH_DUMP");
+  return dir && *dir;
+}
+
+void DumpPixels(const benchmark::State& state, const std::string& tag, const std::vector<uint8_t>& px) {
+  const char* dir = std::getenv("ORVANE_BENCH_DUMP");
+  if (!dir || !*dir) return;
+  const std::string name = std::string(dir) + "/" + tag + "_" + std::to_string(state.range(0)) + ".raw";
+  std::ofstream(name, std::ios::binary).write(reinterpret_cast<const char*>(px.data()), static_cast<std::streamsize>(px.size()));
+}
+
+std::string Tag(const char* path, bool culled, Kind kind) {
+  return std::string(path) + (kind == Kind::kCorpus ? "_corpus" : "_mixed") + (culled ? "_culled" : "");
+}
 
 bool CorpusMissing(benchmark::State& state, Kind kind) {
   if (kind == Kind::kCorpus && CorpusMessages().empty()) {
@@ -193,6 +214,14 @@ void FrameGL(benchmark::State& state, bool culled, Kind kind) {
     glFinish();
   }
   state.counters["drawn"] = drawn ? 1 : 0;
+  if (Dumping()) {
+    // One frame over a white page.
+    glClearColor(1, 1, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    f.plugin->RenderGLOverlayMultiCanvas(nullptr, &f.vp, 0, 0);
+    glFinish();
+    DumpPixels(state, Tag("gl", culled, kind), gl.pixels());
+  }
 }
 
 void FrameDC(benchmark::State& state, bool culled, Kind kind) {
@@ -210,6 +239,13 @@ void FrameDC(benchmark::State& state, bool culled, Kind kind) {
     benchmark::DoNotOptimize(drawn);
   }
   state.counters["drawn"] = drawn ? 1 : 0;
+  if (!Dumping()) return;
+  dc.SetBackground(*wxWHITE_BRUSH);
+  dc.Clear();
+  f.plugin->RenderOverlayMultiCanvas(dc, &f.vp, 0, 0);
+  dc.SelectObject(wxNullBitmap);
+  const wxImage img = bmp.ConvertToImage();
+  DumpPixels(state, Tag("dc", culled, kind), std::vector<uint8_t>(img.GetData(), img.GetData() + kW * kH * 3));
 }
 
 void BM_FrameGL(benchmark::State& s) { FrameGL(s, false, Kind::kMixed); }
