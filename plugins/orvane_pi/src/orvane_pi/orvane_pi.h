@@ -19,6 +19,7 @@
 namespace orvane {
 class NtDialog;
 struct FilterContext;
+class FrameCache;
 class SettingsDialog;
 struct FetchHandoff;
 }
@@ -122,6 +123,8 @@ class orvane_pi : public opencpn_plugin_118 {
   bool has_viewport() const { return has_vp_; }
   // Tests draw stores of their own making.
   void ReplaceStoreForTesting(orvane::MessageStore store) { store_ = std::move(store); }
+  // Times a chart frame was built rather than reused.
+  int frame_builds();
 
   // The detail view of one message of the store (ui/message_detail.cpp).
   void ShowMessageDetail(int index);
@@ -202,6 +205,8 @@ class orvane_pi : public opencpn_plugin_118 {
   // waits a bounded time for it; after this no job touches the object.
   void StopFetchThread();
   bool DrawGate(int canvas_index, int priority, bool gl);
+  // The chart frame and geometry boxes kept between draws (orvane_pi_overlay.cpp).
+  orvane::FrameCache& frame_cache();
 
   wxWindow* canvas_ = nullptr;
   int tool_id_ = -1;
@@ -235,6 +240,7 @@ class orvane_pi : public opencpn_plugin_118 {
   wxTimer click_timer_;
   PlugIn_ViewPort last_vp_;
   bool has_vp_ = false;
+  std::shared_ptr<orvane::FrameCache> frame_cache_;
 
   int settings_dialog_opens_ = 0;
   int fetch_starts_ = 0;

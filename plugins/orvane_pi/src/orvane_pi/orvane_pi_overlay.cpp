@@ -39,6 +39,12 @@ ViewBounds BoundsOf(const PlugIn_ViewPort& vp) {
   return b;
 }
 
+// Every view port value the pixel positions depend on.
+std::vector<double> ViewKey(const PlugIn_ViewPort& vp) {
+  return {vp.clat,    vp.clon,    vp.view_scale_ppm, vp.rotation, vp.chart_scale, double(vp.pix_width),
+          double(vp.pix_height), vp.lat_min, vp.lat_max, vp.lon_min, vp.lon_max, vp.bValid ? 1.0 : 0.0};
+}
+
 PixelProjector ProjectorFor(PlugIn_ViewPort* vp) {
   return [vp](double lat, double lon) {
     wxPoint p;
@@ -83,10 +89,17 @@ std::vector<int> orvane_pi::RouteNavareas() {
   return NavareasAlong(pts);
 }
 
+FrameCache& orvane_pi::frame_cache() {
+  if (!frame_cache_) frame_cache_ = std::make_shared<FrameCache>();
+  return *frame_cache_;
+}
+
+int orvane_pi::frame_builds() { return frame_cache().builds(); }
+
 int orvane_pi::HitTest(double lat, double lon) {
   FilterContext ctx;
   FillFilterContext(&ctx);
-  return orvane::HitTest(store_, ctx, highlighted_, lat, lon);
+  return orvane::HitTest(store_, ctx, highlighted_, lat, lon, &frame_cache().Index(store_));
 }
 
 void orvane_pi::HighlightMessage(int index) {
@@ -111,7 +124,7 @@ bool orvane_pi::RenderGLOverlayMultiCanvas(wxGLContext*, PlugIn_ViewPort* vp, in
   FilterContext ctx;
   FillFilterContext(&ctx);
   const ViewBounds view = BoundsOf(*vp);
-  const Frame frame = BuildFrame(store_, ctx, settings_, &view, highlighted_, ProjectorFor(vp));
+  const Frame& frame = frame_cache().Get(store_, ctx, settings_, view, ViewKey(*vp), highlighted_, ProjectorFor(vp));
   return DrawFrameGL(frame, settings_.overlay_line_width);
 }
 
@@ -123,7 +136,7 @@ bool orvane_pi::RenderOverlayMultiCanvas(wxDC& dc, PlugIn_ViewPort* vp, int canv
   FilterContext ctx;
   FillFilterContext(&ctx);
   const ViewBounds view = BoundsOf(*vp);
-  const Frame frame = BuildFrame(store_, ctx, settings_, &view, highlighted_, ProjectorFor(vp));
+  const Frame& frame = frame_cache().Get(store_, ctx, settings_, view, ViewKey(*vp), highlighted_, ProjectorFor(vp));
   return DrawFrameDC(dc, frame, hover_text_);
 }
 
@@ -137,7 +150,7 @@ void orvane_pi::UpdateHover() {
   hover_text_.clear();
   FilterContext ctx;
   FillFilterContext(&ctx);
-  const int i = HoverMessage(store_, ctx, cursor_lat_, cursor_lon_);
+  const int i = HoverMessage(store_, ctx, cursor_lat_, cursor_lon_, &frame_cache().Index(store_));
   if (i >= 0) hover_text_ = HoverText(store_[i], current_navarea_);
   if (dialog_) dialog_->SetHoverText(ToWx(hover_text_));
 }

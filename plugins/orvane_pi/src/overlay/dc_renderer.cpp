@@ -107,6 +107,7 @@ void DrawArea(wxDC& dc, const Area& area, const wxPen& pen, const wxPen& halo, c
     const unsigned char under = std::max<unsigned char>(static_cast<unsigned char>(0.4 * fill.Alpha()), 20);
     dc.SetBrush(wxBrush(wxColour(fill.Red(), fill.Green(), fill.Blue(), under), wxBRUSHSTYLE_SOLID));
     area.Draw(dc);
+    // A fill smaller than one period keeps only its under-fill.
     if (it.pattern == PATTERN_STRIPE) {
       const TypeRgb& s = it.style.stripe_rgba;
       const wxColour stripe = Colour(s.r > 0 ? s.r : 1.0f, s.g > 0 ? s.g : 0.55f, s.b > 0 ? s.b : 0.85f,
@@ -115,7 +116,7 @@ void DrawArea(wxDC& dc, const Area& area, const wxPen& pen, const wxPen& halo, c
     } else {
       dc.SetBrush(wxBrush(fill, wxBRUSHSTYLE_CROSSDIAG_HATCH));
     }
-    area.Draw(dc);
+    if (it.pattern_pass) area.Draw(dc);
     dc.SetBrush(solid);
   } else {
     area.Draw(dc);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "overlay/filters.h"
+#include "overlay/geom_index.h"
 #include "overlay/taxonomy.h"
 #include "parse/msi_model.h"
 #include "settings/settings.h"
@@ -29,6 +30,9 @@ constexpr double kMinCircleRadiusPx = 6.0;
 constexpr double kPixelLimit = 1.0e6;
 constexpr int kDiscRimPoints = 49;  // i = 0..48, the last closing the fan
 constexpr int kCircleOutlinePoints = 48;
+// A line or area narrower and lower than this on the screen is drawn as its
+// category symbol alone.
+constexpr double kSymbolOnlyPx = 4.0;
 
 // Rounds to the nearest integer, halves away from zero, after clamping.
 int RoundPixel(double v);
@@ -45,6 +49,8 @@ bool PointInView(double lat, double lon, const ViewBounds* view);
 // Bounding box of the geometry (circles with their radius) against the view
 // widened by half a degree; a view across the antimeridian tests latitude only.
 bool GeomInView(const MsiGeom& g, const ViewBounds* view);
+// The same test for a box from GeomBox (of a geometry with points).
+bool BoxInView(const GeoBox& b, const ViewBounds* view);
 
 // Longitudes made continuous along the list (no jump of more than 180
 // degrees between neighbours), so a shape across the antimeridian stays whole.
@@ -100,6 +106,7 @@ struct DrawItem {
   int line_weight = 1;
   int stipple_period = 0;     // stripe or hatch period in pixels
   int stipple_thickness = 0;  // band or line thickness in pixels
+  bool pattern_pass = true;   // false: a fill smaller than one pattern period shows no pattern
 };
 
 struct Frame {
@@ -115,6 +122,34 @@ using PixelProjector = std::function<PixPoint(double lat, double lon)>;
 // geometries in view (all of them for the highlighted one).
 Frame BuildFrame(const MessageStore& store, const FilterContext& ctx, const Settings& settings,
                  const ViewBounds* view, int highlighted, const PixelProjector& project);
+
+// The last frame, built again only when the view port, the store's
+// geometries, the drawing settings or colours, the highlight or the set of
+// drawn messages change; and the boxes the mouse passes use.
+class FrameCache {
+ public:
+  // view_key: every view port value the projection depends on.
+  const Frame& Get(const MessageStore& store, const FilterContext& ctx, const Settings& settings,
+                   const ViewBounds& view, const std::vector<double>& view_key, int highlighted,
+                   const PixelProjector& project);
+  // The boxes of the store's geometries, brought up to date.
+  const GeomIndex& Index(const MessageStore& store) {
+    index_.Sync(store);
+    return index_;
+  }
+  int builds() const { return builds_; }
+
+ private:
+  GeomIndex index_;
+  Frame frame_;
+  bool valid_ = false;
+  std::vector<double> view_key_;
+  uint64_t generation_ = 0;
+  int highlighted_ = -1;
+  std::vector<float> style_;
+  std::vector<int> drawn_, drawn_scratch_;
+  int builds_ = 0;
+};
 
 // Rim point i of n around a centre, clamped.
 PixPoint RimPoint(const PixPoint& c, double r, int i, int n);
