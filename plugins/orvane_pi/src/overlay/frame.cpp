@@ -298,6 +298,36 @@ DrawItem Prototype(const MsiMessage& m, int i, bool hl, const Settings& settings
   return proto;
 }
 
+// Width and height of what an item covers, in pixels.
+PixPoint ItemExtent(const DrawItem& it) {
+  if (it.shape == DrawShape::kCircle) return {2.0 * it.radius_px, 2.0 * it.radius_px};
+  if (it.points.empty()) return {0.0, 0.0};
+  double x0 = it.points[0].x, x1 = x0, y0 = it.points[0].y, y1 = y0;
+  for (const PixPoint& p : it.points) {
+    x0 = std::min(x0, p.x);
+    x1 = std::max(x1, p.x);
+    y0 = std::min(y0, p.y);
+    y1 = std::max(y1, p.y);
+  }
+  const double pad = it.shape == DrawShape::kCorridor ? 2.0 * it.radius_px : 0.0;
+  return {x1 - x0 + pad, y1 - y0 + pad};
+}
+
+// Small on the screen: a shape of a few pixels reads as its symbol alone,
+// and a pattern finer than nothing it could show is left out.
+void FitToScreen(DrawItem* it) {
+  if (it->shape == DrawShape::kPoint || it->highlighted) return;
+  const PixPoint ext = ItemExtent(*it);
+  if (it->shape != DrawShape::kCircle && ext.x < kSymbolOnlyPx && ext.y < kSymbolOnlyPx) {
+    it->shape = DrawShape::kPoint;
+    it->points.clear();
+    it->triangles.clear();
+    it->pieces.clear();
+    return;
+  }
+  if (it->pattern != PATTERN_NONE && ext.x < it->stipple_period && ext.y < it->stipple_period) it->pattern_pass = false;
+}
+
 // The items of one geometry of a drawn message; false when it draws nothing.
 template <class Pix>
 bool AddGeometry(const DrawItem& proto, const MsiGeom& g, const LatLon& anchor, const Pix& pix,
@@ -323,6 +353,7 @@ bool AddGeometry(const DrawItem& proto, const MsiGeom& g, const LatLon& anchor, 
       const PixPoint e = pix(SafeClamp(ref, -90.0, 90.0), (*ring)[0].second);
       it.radius_px = SafeClamp(std::fabs(e.y - it.points[0].y), 2.0, kPixelLimit);
     }
+    FitToScreen(&it);
     if (it.shape == DrawShape::kPolygon) it.triangles = TriangulateRing(it.points);
     if (it.shape == DrawShape::kCorridor) it.pieces = CorridorPieces(it.points, it.radius_px);
     frame->items.push_back(std::move(it));
@@ -338,6 +369,7 @@ bool AddGeometry(const DrawItem& proto, const MsiGeom& g, const LatLon& anchor, 
     ref = SafeClamp(ref, -90.0, 90.0);
     const PixPoint e = pix(ref, lon);
     it.radius_px = SafeClamp(std::fabs(e.y - it.anchor.y), kMinCircleRadiusPx, kPixelLimit);
+    FitToScreen(&it);
     frame->items.push_back(std::move(it));
   } else if (g.kind == GEOM_POINT && n >= 1) {
     DrawItem it = proto;
