@@ -7,7 +7,10 @@
 #include <GL/osmesa.h>
 #include <GL/gl.h>
 
+#include <wx/choicdlg.h>
 #include <wx/dcmemory.h>
+#include <wx/listbox.h>
+#include <wx/listctrl.h>
 #include <wx/frame.h>
 #include <wx/image.h>
 #include <wx/modalhook.h>
@@ -24,6 +27,7 @@
 #include "test_host.h"
 #include "test_support.h"
 #include "ui/message_detail.h"
+#include "ui/nt_dialog.h"
 
 extern "C" opencpn_plugin_118* create_pi(void* host);
 
@@ -43,6 +47,28 @@ class ExpectDetailOpened : public wxExpectModalBase<MessageDetailDialog, ExpectD
 
  private:
   int* opened_;
+};
+
+// Answers the list of messages under a click: records its rows and picks
+// one of them (-1: cancels).
+class ExpectChooser : public wxExpectModalBase<wxSingleChoiceDialog, ExpectChooser> {
+ public:
+  ExpectChooser(int pick, std::vector<std::string>* rows) : pick_(pick), rows_(rows) {}
+
+ protected:
+  int OnInvoked(wxSingleChoiceDialog* d) const override {
+    // The list box is the dialog's only one.
+    for (wxWindow* w : d->GetChildren())
+      if (auto* box = dynamic_cast<wxListBox*>(w))
+        for (unsigned i = 0; i < box->GetCount(); ++i) rows_->push_back(box->GetString(i).ToStdString());
+    if (pick_ < 0) return wxID_CANCEL;
+    d->SetSelection(pick_);
+    return wxID_OK;
+  }
+
+ private:
+  int pick_;
+  std::vector<std::string>* rows_;
 };
 
 using testhost::Host;
@@ -380,6 +406,116 @@ TEST_F(RenderTest, MouseClicksHighlightAndOpen) {
   plugin_->HighlightMessage(-1);  // clears it, and shows the overlay again
   EXPECT_EQ(plugin_->highlighted(), -1);
   EXPECT_TRUE(plugin_->show());
+}
+
+wxMouseEvent MouseAt(wxEventType type, wxPoint at) {
+  wxMouseEvent e(type);
+  e.SetPosition(at);
+  if (type == wxEVT_MOTION) e.SetLeftDown(true);
+  return e;
+}
+
+// The left button selects on a click and never on a drag, and the host
+// gets every left event to pan with.
+TEST_F(RenderTest, LeftClickSelectsAndDragOnlyPans) {
+  plugin_->ReplaceStoreForTesting({Area(MINE, 42.0, 32.0, 44.0, 34.0), Area(WRECK, 42.0, 31.0, 42.5, 31.5)});
+  wxBitmap bmp(kW, kH, 24);
+  {
+    wxMemoryDC dc(bmp);
+    plugin_->RenderOverlayMultiCanvas(dc, &vp_, 0, 0);
+  }
+  const wxPoint mine = Px(43.0, 33.0), wreck = Px(42.25, 31.25);
+  struct Case {
+    const char* what;
+    std::vector<std::pair<wxEventType, wxPoint>> events;
+    int highlighted;
+  };
+  const Case cases[] = {
+      {"press alone", {{wxEVT_LEFT_DOWN, mine}}, -1},
+      {"press, drag away, release", {{wxEVT_LEFT_DOWN, mine}, {wxEVT_MOTION, mine + wxPoint(30, 0)}, {wxEVT_LEFT_UP, mine + wxPoint(30, 0)}}, -1},
+      {"press, drag away and back, release", {{wxEVT_LEFT_DOWN, mine}, {wxEVT_MOTION, mine + wxPoint(0, 20)}, {wxEVT_MOTION, mine}, {wxEVT_LEFT_UP, mine}}, -1},
+      {"press and release", {{wxEVT_LEFT_DOWN, mine}, {wxEVT_LEFT_UP, mine}}, 0},
+      {"press and release 3 px apart", {{wxEVT_LEFT_DOWN, wreck}, {wxEVT_MOTION, wreck + wxPoint(2, 1)}, {wxEVT_LEFT_UP, wreck + wxPoint(3, 0)}}, 1},
+      {"release without a press", {{wxEVT_LEFT_UP, wreck}}, -1},
+      {"press and release on open water", {{wxEVT_LEFT_DOWN, wxPoint(2, 2)}, {wxEVT_LEFT_UP, wxPoint(2, 2)}}, -1},
+  };
+  for (const Case& c : cases) {
+    plugin_->HighlightMessage(-1);
+    for (const auto& [type, at] : c.events) {
+      wxMouseEvent e = MouseAt(type, at);
+      EXPECT_FALSE(plugin_->MouseEventHook(e)) << c.what << ": the host pans";
+    }
+    EXPECT_EQ(plugin_->highlighted(), c.highlighted) << c.what;
+  }
+}
+
+// Where warnings overlap, a right click or a double click offers each of
+// them in store order and opens the one chosen; one hit opens at once.
+TEST_F(RenderTest, OverlappingHitsAreOffered) {
+  MessageStore store = {Area(MINE, 42.0, 32.0, 44.0, 34.0), Area(WRECK, 42.5, 32.5, 43.5, 33.5),
+                        Area(MILITARY, 40.0, 30.0, 40.5, 30.5), Area(PIRACY, 42.8, 32.8, 43.2, 33.2, 'Z')};
+  store[2].title = "FAR";
+  store[3].active = false;  // hidden: not offered
+  store[1].title = "WRECK AREA";
+  plugin_->ReplaceStoreForTesting(store);
+  wxBitmap bmp(kW, kH, 24);
+  {
+    wxMemoryDC dc(bmp);
+    plugin_->RenderOverlayMultiCanvas(dc, &vp_, 0, 0);
+  }
+  const wxPoint both = Px(43.0, 33.0), one = Px(42.2, 32.2);
+  for (wxEventType type : {wxEVT_RIGHT_DOWN, wxEVT_LEFT_DCLICK}) {
+    plugin_->HighlightMessage(-1);
+    std::vector<std::string> rows;
+    int opened = 0;
+    bool consumed = false;
+    wxMouseEvent e = MouseAt(type, both);
+    wxTEST_DIALOG(consumed = plugin_->MouseEventHook(e), ExpectChooser(1, &rows), ExpectDetailOpened(&opened));
+    EXPECT_TRUE(consumed);
+    EXPECT_EQ(rows, (std::vector<std::string>{"MINE - AREA", "WRECK - WRECK AREA"}));
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(plugin_->highlighted(), 1);
+  }
+  // Cancelled: nothing opens, nothing is chosen.
+  plugin_->HighlightMessage(-1);
+  std::vector<std::string> rows;
+  wxMouseEvent cancel = MouseAt(wxEVT_RIGHT_DOWN, both);
+  wxTEST_DIALOG(plugin_->MouseEventHook(cancel), ExpectChooser(-1, &rows));
+  EXPECT_EQ(rows.size(), 2u);
+  EXPECT_EQ(plugin_->highlighted(), -1);
+  // A single hit opens directly.
+  int opened = 0;
+  wxMouseEvent single = MouseAt(wxEVT_RIGHT_DOWN, one);
+  wxTEST_DIALOG(plugin_->MouseEventHook(single), ExpectDetailOpened(&opened));
+  EXPECT_EQ(opened, 1);
+  EXPECT_EQ(plugin_->highlighted(), 0);
+}
+
+// A click on the chart selects the message's row in the list.
+TEST_F(RenderTest, ClickSelectsTheListRow) {
+  ASSERT_NE(plugin_->Init(), 0);
+  NtDialog* dlg = plugin_->message_window();
+  ASSERT_NE(dlg, nullptr);
+  MessageStore store;
+  for (int i = 0; i < 40; ++i) store.push_back(Area(MINE, 40.0, 30.0 + i * 0.01, 40.2, 30.1 + i * 0.01));
+  store.push_back(Area(WRECK, 42.5, 32.5, 43.5, 33.5));
+  plugin_->ReplaceStoreForTesting(store);
+  dlg->RefreshList();
+  wxBitmap bmp(kW, kH, 24);
+  {
+    wxMemoryDC dc(bmp);
+    plugin_->RenderOverlayMultiCanvas(dc, &vp_, 0, 0);
+  }
+  const wxPoint at = Px(43.0, 33.0);
+  for (wxEventType type : {wxEVT_LEFT_DOWN, wxEVT_LEFT_UP}) {
+    wxMouseEvent e = MouseAt(type, at);
+    plugin_->MouseEventHook(e);
+  }
+  EXPECT_EQ(plugin_->highlighted(), 40);
+  const long row = dlg->message_list()->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
+  ASSERT_GE(row, 0);
+  EXPECT_EQ(dlg->RowIndex(row), 40);
+  plugin_->DeInit();
 }
 
 }  // namespace

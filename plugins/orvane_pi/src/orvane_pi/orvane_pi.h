@@ -32,6 +32,9 @@ static_assert(kOrvaneCapabilities == 0x0008890F, "capability bits");
 
 constexpr int kClickTimerId = 9401;
 constexpr int kClickBurstMs = 420;
+// A press and release this many pixels apart or less, with no drag beyond
+// it, is a click on the chart.
+constexpr int kChartClickSlopPx = 4;
 constexpr int64_t kCanvasRefreshGapMs = 80;
 constexpr int64_t kFixStatusGapMs = 2000;
 constexpr int64_t kNavareaChangeGapMs = 8000;
@@ -112,6 +115,8 @@ class orvane_pi : public opencpn_plugin_118 {
   bool InRouteCorridor(const orvane::MsiMessage& m);
   std::vector<int> RouteNavareas();
   int HitTest(double lat, double lon);
+  // Every visible message a click there touches, in store order.
+  std::vector<int> HitTestAll(double lat, double lon);
   void HighlightMessage(int index);
 
   // Overlay (orvane_pi_overlay.cpp): the filter state of one frame, count,
@@ -205,6 +210,8 @@ class orvane_pi : public opencpn_plugin_118 {
   // waits a bounded time for it; after this no job touches the object.
   void StopFetchThread();
   bool DrawGate(int canvas_index, int priority, bool gl);
+  // A message picked on the chart: highlighted, named, and its row chosen.
+  void SelectFromChart(int index);
   // The chart frame and geometry boxes kept between draws (orvane_pi_overlay.cpp).
   orvane::FrameCache& frame_cache();
 
@@ -241,6 +248,9 @@ class orvane_pi : public opencpn_plugin_118 {
   PlugIn_ViewPort last_vp_;
   bool has_vp_ = false;
   std::shared_ptr<orvane::FrameCache> frame_cache_;
+  // A left press that may still become a click: where it was.
+  bool press_armed_ = false;
+  int press_x_ = 0, press_y_ = 0;
 
   int settings_dialog_opens_ = 0;
   int fetch_starts_ = 0;

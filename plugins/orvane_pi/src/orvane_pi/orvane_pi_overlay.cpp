@@ -1,6 +1,9 @@
 // Which messages the chart shows, the two drawing callbacks, what the mouse
 // touches, and the hover line.
+#include <wx/choicdlg.h>
 #include <wx/window.h>
+
+#include <cstdlib>
 
 #include "orvane_pi/orvane_pi.h"
 #include "orvane_pi/translate.h"
@@ -155,19 +158,73 @@ void orvane_pi::UpdateHover() {
   if (dialog_) dialog_->SetHoverText(ToWx(hover_text_));
 }
 
+namespace {
+
+// A short list of the messages under a click, in store order; the store
+// index of the one chosen, -1 when the list is cancelled.
+int ChooseMessage(wxWindow* parent, const MessageStore& store, const std::vector<int>& hits) {
+  wxArrayString rows;
+  for (int i : hits) rows.Add(wxString::FromUTF8((std::string(TypeName(store[i].type)) + " - " + store[i].title).c_str()));
+  auto* d = new wxSingleChoiceDialog(parent, TrWx("Several warnings lie here. Open which one?"), TrWx("Warnings here"),
+                                     rows);
+  const int row = d->ShowModal() == wxID_OK ? d->GetSelection() : -1;
+  d->Destroy();
+  return row >= 0 && row < static_cast<int>(hits.size()) ? hits[row] : -1;
+}
+
+}  // namespace
+
+std::vector<int> orvane_pi::HitTestAll(double lat, double lon) {
+  FilterContext ctx;
+  FillFilterContext(&ctx);
+  return orvane::HitTestAll(store_, ctx, highlighted_, lat, lon, &frame_cache().Index(store_));
+}
+
+void orvane_pi::SelectFromChart(int index) {
+  HighlightMessage(index);
+  hover_text_ = ClickText(store_[index]);
+  if (dialog_) {
+    dialog_->SetHoverText(ToWx(hover_text_));
+    dialog_->SelectMessage(index);
+  }
+}
+
 bool orvane_pi::MouseEventHook(wxMouseEvent& event) {
   if (!settings_.show || !has_vp_) return false;
-  const bool opens = event.LeftDClick() || event.RightDown();
-  const bool selects = event.LeftDown() && !event.LeftDClick();
-  if (!opens && !selects) return false;
+  const wxPoint at = event.GetPosition();
+  const bool near_press = std::abs(at.x - press_x_) <= kChartClickSlopPx && std::abs(at.y - press_y_) <= kChartClickSlopPx;
+  // The left button only selects on its release, and never takes the
+  // event: the host pans with the same press.
+  if (event.GetEventType() == wxEVT_LEFT_DOWN) {
+    press_armed_ = true;
+    press_x_ = at.x;
+    press_y_ = at.y;
+    return false;
+  }
+  if (event.GetEventType() == wxEVT_MOTION) {
+    if (press_armed_ && !near_press) press_armed_ = false;  // a drag, not a click
+    return false;
+  }
+  if (event.GetEventType() == wxEVT_LEFT_UP) {
+    const bool click = press_armed_ && near_press;
+    press_armed_ = false;
+    if (!click) return false;
+    double lat = 0.0, lon = 0.0;
+    GetCanvasLLPix(&last_vp_, at, &lat, &lon);
+    const int hit = HitTest(lat, lon);
+    if (hit >= 0) SelectFromChart(hit);
+    return false;
+  }
+  if (!event.LeftDClick() && !event.RightDown()) return false;
+  press_armed_ = false;
   double lat = 0.0, lon = 0.0;
-  GetCanvasLLPix(&last_vp_, event.GetPosition(), &lat, &lon);
-  const int hit = HitTest(lat, lon);
-  if (hit < 0) return false;
-  HighlightMessage(hit);
-  hover_text_ = ClickText(store_[hit]);
-  if (dialog_) dialog_->SetHoverText(ToWx(hover_text_));
-  if (opens) ShowMessageDetail(hit);
+  GetCanvasLLPix(&last_vp_, at, &lat, &lon);
+  const std::vector<int> hits = HitTestAll(lat, lon);
+  if (hits.empty()) return false;
+  const int chosen = hits.size() == 1 ? hits[0] : ChooseMessage(canvas_, store_, hits);
+  if (chosen < 0) return true;
+  SelectFromChart(chosen);
+  ShowMessageDetail(chosen);
   return true;
 }
 

@@ -269,6 +269,32 @@ int HitTest(const MessageStore& store, const FilterContext& ctx, int highlighted
   return result;
 }
 
+std::vector<int> HitTestAll(const MessageStore& store, const FilterContext& ctx, int highlighted, double lat,
+                            double lon, const GeomIndex* index) {
+  std::vector<int> hits;
+  for (size_t i = 0; i < store.size(); ++i) {
+    const MsiMessage& m = store[i];
+    if (index && (!index->has_box(i) || !BoxNear(index->message_reach(i), lat, lon, kReachNm))) continue;
+    if (static_cast<int>(i) != highlighted && !IsVisible(m, ctx)) continue;
+    bool hit = false;
+    for (size_t k = 0; k < m.geoms.size() && !hit; ++k) {
+      const MsiGeom& g = m.geoms[k];
+      if (!MayReach(index, i, k, lat, lon, kReachNm) || g.points.empty()) continue;
+      if (IsArea(g)) {
+        hit = PolygonContains(g.points, lat, lon);
+      } else if (g.kind == GEOM_CIRCLE) {
+        hit = DistanceNm(lat, lon, g.points[0].first, g.points[0].second) <= std::max(SafeRadius(g.radius_nm), kHitCircleMinNm);
+      } else if (CorridorNm(g) > 0.0) {
+        hit = DistanceToEdgesNm(g, lat, lon) <= std::max(CorridorNm(g), kHitCircleMinNm);
+      } else {
+        hit = (IsLine(g) ? DistanceToEdgesNm(g, lat, lon) : GeomDistanceNm(g, lat, lon)) < kHitPointNm;
+      }
+    }
+    if (hit) hits.push_back(static_cast<int>(i));
+  }
+  return hits;
+}
+
 int HoverMessage(const MessageStore& store, const FilterContext& ctx, double lat, double lon, const GeomIndex* index) {
   for (size_t i = 0; i < store.size(); ++i) {
     const MsiMessage& m = store[i];

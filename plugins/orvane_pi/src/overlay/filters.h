@@ -69,6 +69,12 @@ size_t CountVisible(const MessageStore& store, const FilterContext& ctx);
 int HitTest(const MessageStore& store, const FilterContext& ctx, int highlighted, double lat, double lon,
             const GeomIndex* index = nullptr);
 
+// Every message a click at (lat, lon) touches by the rules of HitTest (an
+// area holding it, a circle or corridor across its width, a point or line
+// within 2 NM), in store order.
+std::vector<int> HitTestAll(const MessageStore& store, const FilterContext& ctx, int highlighted, double lat,
+                            double lon, const GeomIndex* index = nullptr);
+
 // The first visible message with a geometry anchor within 12 NM; else the
 // first whose area, circle or corridor holds the position; else -1.
 int HoverMessage(const MessageStore& store, const FilterContext& ctx, double lat, double lon,

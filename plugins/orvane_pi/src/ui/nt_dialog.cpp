@@ -619,4 +619,19 @@ void NtDialog::OnListActivated(wxListEvent& event) {
   plugin_->ShowMessageDetail(index);
 }
 
+void NtDialog::SelectMessage(int index) {
+  if (!list_) return;
+  for (long row = 0; row < list_->GetItemCount(); ++row) {
+    if (RowIndex(row) != index) continue;
+    // The selection comes from the chart; the list's own handler must not
+    // answer it.
+    const bool was_filling = filling_;
+    filling_ = true;
+    list_->SetItemState(row, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
+    filling_ = was_filling;
+    list_->EnsureVisible(row);
+    return;
+  }
+}
+
 }  // namespace orvane

@@ -109,6 +109,8 @@ class NtDialog : public wxFrame {
   // Item i of the NAVAREA list is checked exactly when bit i is set.
   void SetNavareaChecks(int32_t mask);
   void SetShowChecked(bool show);
+  // Selects the row of store index i and scrolls to it; none when not listed.
+  void SelectMessage(int index);
   // NAVAREA numbers (1..21) of the checked entries, in list order.
   std::vector<int> CheckedNavareas() const;
   // The fetch timer: one tick every interval plus a spread of up to three minutes.
