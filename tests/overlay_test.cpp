@@ -9,6 +9,7 @@
 
 #include "overlay/filters.h"
 #include "overlay/frame.h"
+#include "overlay/legend.h"
 #include "overlay/taxonomy.h"
 #include "test_support.h"
 
@@ -512,6 +513,46 @@ TEST_F(FrameScaleTest, IndexedMouseAnswersAsUnindexed) {
   }
   // The great circle from 60N 40W to 60N 40E passes 66.14N at 0E.
   EXPECT_EQ(HitTest(store, ctx_, -1, 66.13, 0.0, &index), 0);
+}
+
+// The legend counts the visible messages the frame draws, once each
+// however many parts they have; hidden, culled and highlighted-but-hidden
+// ones are not counted.
+TEST_F(FrameScaleTest, LegendCountsTheVisibleMessagesInView) {
+  MessageStore store = {Msg(Polygon({{40, 30}, {41, 30}, {41, 31}}), MINE), Msg(Point(40.5, 30.5), MINE),
+                        Msg(Point(40.6, 30.6), MINE), Msg(Point(40.7, 30.7), MINE),
+                        Msg(Point(40.2, 30.2), WRECK), Msg(Point(40.3, 30.3), WRECK),
+                        Msg(Point(40.4, 30.4), MILITARY), Msg(Point(-40, -30), CABLE)};
+  store[3].active = false;  // hidden
+  store[6].active = false;  // hidden, and highlighted below
+  store[0].geoms.push_back(Point(40.9, 30.9));  // a second part: still one message
+  ViewBounds view{39, 42, 29, 32, 50000, true};
+  std::array<int, kMsgTypeCount> want{};
+  want[MINE] = 3;
+  want[WRECK] = 2;
+  EXPECT_EQ(BuildFrame(store, ctx_, s_, &view, 6, TenPerDegree()).counts, want);
+  FrameCache cache;
+  EXPECT_EQ(cache.Get(store, ctx_, s_, view, {1.0}, 6, TenPerDegree()).counts, want);
+  // The highlighted message counts once the filters show it again.
+  store[6].active = true;
+  want[MILITARY] = 1;
+  EXPECT_EQ(cache.Get(store, ctx_, s_, view, {1.0}, 6, TenPerDegree()).counts, want);
+}
+
+// The Overlay page's legend line names the colours the chart draws with.
+TEST_F(FrameScaleTest, LegendLineFollowsTheColourTable) {
+  const std::string line = LegendLine();
+  EXPECT_EQ(line.rfind("Legend: DRILLING orange | MILITARY red | MINE magenta", 0), 0u) << line;
+  EXPECT_NE(line.find("| WEATHER pink stripe |"), std::string::npos) << line;
+  EXPECT_NE(line.find("| OTHER red hatch"), std::string::npos) << line;
+  EXPECT_EQ(line.find("lime"), std::string::npos) << line;
+  SetOverride(OTHER, {0.6f, 1.0f, 0.0f, 0.6f});
+  EXPECT_NE(LegendLine().find("| OTHER lime hatch"), std::string::npos) << LegendLine();
+  ClearOverride(OTHER);
+  const std::pair<TypeRgb, const char*> words[] = {
+      {{0.15f, 0.50f, 1.0f, 1}, "blue"}, {{0.55f, 0.35f, 0.12f, 1}, "brown"}, {{0.60f, 0.20f, 1.0f, 1}, "violet"},
+      {{0.0f, 0.6f, 0.1f, 1}, "green"},  {{1, 1, 1, 1}, "white"}};
+  for (const auto& [rgb, word] : words) EXPECT_STREQ(ColourWord(rgb), word);
 }
 
 }  // namespace

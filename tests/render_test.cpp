@@ -325,6 +325,33 @@ TEST_P(Renders, RouteIsAskedOncePerFrameAndFiltersTheChart) {
   EXPECT_EQ(Host().route_requests, before + 2);
 }
 
+// The legend box sits in the top-right corner with one row per category on
+// the chart, each with its swatch; switched off, the corner stays clear.
+TEST_P(Renders, LegendListsTheCategoriesOnTheChart) {
+  MessageStore store = {Area(MINE, 42.0, 31.2, 42.4, 31.6), Area(MINE, 42.5, 31.2, 42.7, 31.4),
+                        Area(WRECK, 42.0, 31.8, 42.2, 32.0), Area(AIDS, 40.0, 10.0, 40.2, 10.2)};
+  plugin_->ReplaceStoreForTesting(store);
+  auto at = Draw();
+  const int right = kW - 11, top = 10;
+  // The box's border: two rows of 20 pixels and 4 above and below.
+  EXPECT_LT(at(right, top).g, 160) << "top border";
+  EXPECT_LT(at(right, top + 2 * 20 + 7).g, 160) << "bottom border after two rows";
+  ExpectNear(at(right, top + 2 * 20 + 9), {255, 255, 255}, 0, "below the box");
+  // Each row's swatch in its category's colour: find it along the row.
+  auto find = [&](int y, const std::function<bool(Rgb)>& is) {
+    for (int x = right; x > kW / 3; --x)
+      if (is(at(x, y))) return true;
+    return false;
+  };
+  EXPECT_TRUE(find(top + 4 + 10, [](Rgb c) { return c.r > 150 && c.g < 150 && c.b > 150; })) << "MINE magenta";
+  EXPECT_TRUE(find(top + 24 + 10, [](Rgb c) { return c.r > c.g + 40 && c.r > c.b + 40; })) << "WRECK red-brown";
+  plugin_->SetShowLegend(false);
+  EXPECT_FALSE(plugin_->settings().show_legend);
+  auto off = Draw();
+  ExpectNear(off(right, top), {255, 255, 255}, 0, "legend off");
+  for (int x = kW / 2; x <= right; x += 4) ExpectNear(off(x, top + 14), {255, 255, 255}, 0, "legend off");
+}
+
 INSTANTIATE_TEST_SUITE_P(Paths, Renders, testing::Values(true, false),
                          [](const testing::TestParamInfo<bool>& i) { return i.param ? "OpenGL" : "DeviceContext"; });
 

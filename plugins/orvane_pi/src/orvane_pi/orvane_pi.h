@@ -102,6 +102,8 @@ class orvane_pi : public opencpn_plugin_118 {
   void SetOverlayAlpha(double alpha);
   void SetOverlayLineWidth(double width);
   void SetPatternFill(bool on);
+  // The legend box on the chart (orvane_pi_overlay.cpp).
+  void SetShowLegend(bool on);
   // Mandatory categories may be switched off here; the next load brings them back.
   void SetTypeVisible(orvane::MsgType t, bool on);
   // Upper-cased; letters outside A..Y are ignored; mandatory letters stay set.

@@ -128,7 +128,9 @@ bool orvane_pi::RenderGLOverlayMultiCanvas(wxGLContext*, PlugIn_ViewPort* vp, in
   FillFilterContext(&ctx);
   const ViewBounds view = BoundsOf(*vp);
   const Frame& frame = frame_cache().Get(store_, ctx, settings_, view, ViewKey(*vp), highlighted_, ProjectorFor(vp));
-  return DrawFrameGL(frame, settings_.overlay_line_width);
+  const bool drawn = DrawFrameGL(frame, settings_.overlay_line_width);
+  if (settings_.show_legend) DrawLegendGL(frame, settings_.overlay_alpha, settings_.pattern_fill, vp->pix_width);
+  return drawn;
 }
 
 bool orvane_pi::RenderOverlayMultiCanvas(wxDC& dc, PlugIn_ViewPort* vp, int canvas_index, int priority) {
@@ -140,7 +142,9 @@ bool orvane_pi::RenderOverlayMultiCanvas(wxDC& dc, PlugIn_ViewPort* vp, int canv
   FillFilterContext(&ctx);
   const ViewBounds view = BoundsOf(*vp);
   const Frame& frame = frame_cache().Get(store_, ctx, settings_, view, ViewKey(*vp), highlighted_, ProjectorFor(vp));
-  return DrawFrameDC(dc, frame, hover_text_);
+  const bool drawn = DrawFrameDC(dc, frame, hover_text_);
+  if (settings_.show_legend) DrawLegendDC(dc, frame, settings_.overlay_alpha, settings_.pattern_fill, vp->pix_width);
+  return drawn;
 }
 
 void orvane_pi::SetCursorLatLon(double lat, double lon) {
@@ -226,6 +230,13 @@ bool orvane_pi::MouseEventHook(wxMouseEvent& event) {
   SelectFromChart(chosen);
   ShowMessageDetail(chosen);
   return true;
+}
+
+void orvane_pi::SetShowLegend(bool on) {
+  settings_.show_legend = on;
+  SaveSettings();
+  if (dialog_) dialog_->SetLegendChecked(on);
+  if (canvas_) RequestRefresh(canvas_);
 }
 
 // Filter setters: each stores and saves, then redraws what depends on it.

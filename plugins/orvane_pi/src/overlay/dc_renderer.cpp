@@ -1,5 +1,7 @@
 #include "overlay/dc_renderer.h"
 
+#include "overlay/legend.h"
+
 #include <wx/brush.h>
 #include <wx/pen.h>
 
@@ -181,6 +183,69 @@ bool DrawFrameDC(wxDC& dc, const Frame& frame, const std::string& hover_text) {
   }
   if (!hover_text.empty()) LabelText(dc, wxString::FromUTF8(hover_text.c_str()), 12, 12);
   return frame.drawn;
+}
+
+namespace {
+
+wxString LegendText(MsgType t, int count) {
+  return wxString::FromUTF8(TypeLabel(t)) + wxString::Format("  %d", count);
+}
+
+}  // namespace
+
+wxSize LegendSize(wxDC& dc, const Frame& frame) {
+  int rows = 0, text_w = 0;
+  for (int t = 0; t < kMsgTypeCount; ++t) {
+    if (frame.counts[t] <= 0) continue;
+    ++rows;
+    text_w = std::max(text_w, dc.GetTextExtent(LegendText(static_cast<MsgType>(t), frame.counts[t])).x);
+  }
+  if (rows == 0) return wxSize(0, 0);
+  return wxSize(kLegendSwatch + 30 + text_w + 12, rows * kLegendRowHeight + 8);
+}
+
+void DrawLegendDC(wxDC& dc, const Frame& frame, double overlay_alpha, bool pattern_fill, int canvas_width) {
+  const wxSize size = LegendSize(dc, frame);
+  if (size.x == 0) return;
+  DrawLegendAt(dc, frame, overlay_alpha, pattern_fill, wxPoint(canvas_width - size.x - kLegendMargin, kLegendMargin));
+}
+
+void DrawLegendAt(wxDC& dc, const Frame& frame, double overlay_alpha, bool pattern_fill, wxPoint at) {
+  const wxSize size = LegendSize(dc, frame);
+  if (size.x == 0) return;
+  const int x0 = at.x, y0 = at.y;
+  dc.SetPen(wxPen(wxColour(90, 90, 90, 255), 1, wxPENSTYLE_SOLID));
+  dc.SetBrush(wxBrush(wxColour(255, 255, 255, 235), wxBRUSHSTYLE_SOLID));
+  dc.DrawRectangle(x0, y0, size.x, size.y);
+  int y = y0 + 4;
+  for (int t = 0; t < kMsgTypeCount; ++t) {
+    if (frame.counts[t] <= 0) continue;
+    const MsgType type = static_cast<MsgType>(t);
+    const DrawColourResult c = DrawColour(type, static_cast<float>(overlay_alpha));
+    const BucketStyle style = EffectiveStyle(type);
+    const int sx = x0 + 6, sy = y + (kLegendRowHeight - kLegendSwatch) / 2;
+    dc.SetPen(wxPen(wxColour(static_cast<unsigned char>(200 * std::clamp(c.r, 0.f, 1.f)),
+                             static_cast<unsigned char>(200 * std::clamp(c.g, 0.f, 1.f)),
+                             static_cast<unsigned char>(200 * std::clamp(c.b, 0.f, 1.f)), 255),
+                    1, wxPENSTYLE_SOLID));
+    dc.SetBrush(wxBrush(Colour(c.r, c.g, c.b, c.a), wxBRUSHSTYLE_SOLID));
+    dc.DrawRectangle(sx, sy, kLegendSwatch, kLegendSwatch);
+    if (pattern_fill && c.kind != PATTERN_NONE) {
+      const TypeRgb& st = style.stripe_rgba;
+      if (c.kind == PATTERN_STRIPE)
+        dc.SetBrush(wxBrush(Colour(st.r > 0 ? st.r : 1.0f, st.g > 0 ? st.g : 0.55f, st.b > 0 ? st.b : 0.85f, 0.9f),
+                            wxBRUSHSTYLE_FDIAGONAL_HATCH));
+      else
+        dc.SetBrush(wxBrush(Colour(c.r, c.g, c.b, 0.9f), wxBRUSHSTYLE_CROSSDIAG_HATCH));
+      dc.DrawRectangle(sx, sy, kLegendSwatch, kLegendSwatch);
+    }
+    DrawSymbol(dc, type, wxPoint(sx + kLegendSwatch + 14, y + kLegendRowHeight / 2));
+    dc.SetTextForeground(kTextColour);
+    dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
+    const wxString text = LegendText(type, frame.counts[t]);
+    dc.DrawText(text, sx + kLegendSwatch + 30, y + (kLegendRowHeight - dc.GetTextExtent(text).y) / 2);
+    y += kLegendRowHeight;
+  }
 }
 
 }  // namespace orvane

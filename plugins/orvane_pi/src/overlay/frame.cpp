@@ -398,10 +398,11 @@ Frame BuildFrameOf(const MessageStore& store, const std::vector<int>* drawn, con
 
   const double scale = view ? view->chart_scale : 1.0;
   std::vector<LatLon> ring;
-  auto add_message = [&](size_t i) {
+  auto add_message = [&](size_t i, bool counted) {
     const MsiMessage& m = store[i];
     const bool hl = static_cast<int>(i) == highlighted;
     const DrawItem proto = Prototype(m, static_cast<int>(i), hl, settings, scale);
+    const size_t before = frame.items.size();
     for (size_t k = 0; k < m.geoms.size(); ++k) {
       const MsiGeom& g = m.geoms[k];
       LatLon anchor;
@@ -415,12 +416,19 @@ Frame BuildFrameOf(const MessageStore& store, const std::vector<int>* drawn, con
       }
       if (AddGeometry(proto, g, anchor, pix, &ring, &frame)) frame.drawn = true;
     }
+    if (counted && frame.items.size() > before) {
+      const int t = static_cast<int>(m.type);
+      ++frame.counts[t >= 0 && t < kMsgTypeCount ? t : static_cast<int>(OTHER)];
+    }
   };
   if (drawn) {
-    for (int i : *drawn) add_message(static_cast<size_t>(i));
+    for (int i : *drawn)
+      add_message(static_cast<size_t>(i), i != highlighted || IsVisible(store[static_cast<size_t>(i)], ctx));
   } else {
-    for (size_t i = 0; i < store.size(); ++i)
-      if (static_cast<int>(i) == highlighted || IsVisible(store[i], ctx)) add_message(i);
+    for (size_t i = 0; i < store.size(); ++i) {
+      const bool visible = IsVisible(store[i], ctx);
+      if (visible || static_cast<int>(i) == highlighted) add_message(i, visible);
+    }
   }
   return frame;
 }
@@ -462,8 +470,12 @@ const Frame& FrameCache::Get(const MessageStore& store, const FilterContext& ctx
     if (in_view && (hl || IsVisible(store[i], ctx))) drawn_scratch_.push_back(static_cast<int>(i));
   }
   std::vector<float> style = StyleKey(settings);
+  // A highlighted message is drawn either way; whether it counts is its own.
+  const bool hl_visible = highlighted >= 0 && static_cast<size_t>(highlighted) < store.size() &&
+                          IsVisible(store[static_cast<size_t>(highlighted)], ctx);
   const bool same = valid_ && view_key == view_key_ && index_.generation() == generation_ &&
-                    highlighted == highlighted_ && style == style_ && drawn_scratch_ == drawn_;
+                    highlighted == highlighted_ && hl_visible == hl_visible_ && style == style_ &&
+                    drawn_scratch_ == drawn_;
   if (same) return frame_;
   frame_ = BuildFrameOf(store, &drawn_scratch_, ctx, settings, &view, highlighted, project, &index_);
   ++builds_;
@@ -471,6 +483,7 @@ const Frame& FrameCache::Get(const MessageStore& store, const FilterContext& ctx
   view_key_ = view_key;
   generation_ = index_.generation();
   highlighted_ = highlighted;
+  hl_visible_ = hl_visible;
   style_ = std::move(style);
   drawn_.swap(drawn_scratch_);
   return frame_;

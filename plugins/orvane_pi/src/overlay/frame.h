@@ -111,6 +111,9 @@ struct DrawItem {
 
 struct Frame {
   std::vector<DrawItem> items;
+  // Visible messages drawn in this frame, by category (the legend's counts;
+  // a highlighted message the filters hide is not counted).
+  std::array<int, kMsgTypeCount> counts{};
   std::vector<PixPoint> stations;  // NAVTEX transmitters in view
   bool drawn = false;              // at least one geometry drawn
 };
@@ -146,6 +149,7 @@ class FrameCache {
   std::vector<double> view_key_;
   uint64_t generation_ = 0;
   int highlighted_ = -1;
+  bool hl_visible_ = false;
   std::vector<float> style_;
   std::vector<int> drawn_, drawn_scratch_;
   int builds_ = 0;

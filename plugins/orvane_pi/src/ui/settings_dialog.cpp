@@ -162,6 +162,10 @@ wxScrolledWindow* SettingsDialog::BuildOverlayPage(wxWindow* book) {
   pattern_box_->SetValue(s.pattern_fill);
   pattern_box_->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) { plugin_.SetPatternFill(pattern_box_->GetValue()); });
   v->Add(pattern_box_, 0, wxALL, 6);
+  legend_box_ = new wxCheckBox(page, wxID_ANY, TrWx("Show legend on chart"));
+  legend_box_->SetValue(s.show_legend);
+  legend_box_->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) { plugin_.SetShowLegend(legend_box_->GetValue()); });
+  v->Add(legend_box_, 0, wxLEFT | wxRIGHT | wxBOTTOM, 6);
 
   v->Add(new wxStaticText(page, wxID_ANY, TrWx("Overlay line width (px)")), 0, wxLEFT | wxRIGHT | wxTOP, 6);
   line_width_slider_ = new wxSlider(page, wxID_ANY, LineWidthSliderPosition(s.overlay_line_width),
@@ -549,6 +553,7 @@ void SettingsDialog::ApplyAccepted() {
   plugin_.SetOverlayAlpha(opacity_slider_->GetValue() / 100.0);
   plugin_.SetOverlayLineWidth(line_width_slider_->GetValue());
   plugin_.SetPatternFill(pattern_box_->GetValue());
+  plugin_.SetShowLegend(legend_box_->GetValue());
   for (int i = 0; i < kMsgTypeCount; ++i) plugin_.SetTypeVisible(TypeAt(i), type_boxes_[i]->GetValue());
   // Mandatory letters stay set whatever their box says, and Z is never
   // offered, so its bit stays clear as the load left it.

@@ -80,6 +80,7 @@ class SettingsDialog : public wxDialog {
   wxSlider* line_width_slider() const { return line_width_slider_; }
   wxStaticText* line_width_label() const { return line_width_label_; }
   wxCheckBox* pattern_box() const { return pattern_box_; }
+  wxCheckBox* legend_box() const { return legend_box_; }
   wxCheckBox* type_box(MsgType t) const { return type_boxes_[t]; }
   wxWindow* type_swatch(MsgType t) const;  // the clickable swatch of a category
   wxButton* reset_button(MsgType t) const { return reset_buttons_[t]; }
@@ -135,6 +136,7 @@ class SettingsDialog : public wxDialog {
   wxSlider* line_width_slider_ = nullptr;
   wxStaticText* line_width_label_ = nullptr;
   wxCheckBox* pattern_box_ = nullptr;
+  wxCheckBox* legend_box_ = nullptr;
   wxScrolledWindow* overlay_page_ = nullptr;
   wxSizer* legend_sizer_ = nullptr;
   wxStaticText* legend_empty_ = nullptr;
