@@ -23,6 +23,7 @@
 
 #include "orvane_host/mercator.h"
 #include "orvane_pi/orvane_pi.h"
+#include "overlay/frame.h"
 #include "overlay/taxonomy.h"
 #include "test_host.h"
 #include "test_support.h"
@@ -350,6 +351,37 @@ TEST_P(Renders, LegendListsTheCategoriesOnTheChart) {
   auto off = Draw();
   ExpectNear(off(right, top), {255, 255, 255}, 0, "legend off");
   for (int x = kW / 2; x <= right; x += 4) ExpectNear(off(x, top + 14), {255, 255, 255}, 0, "legend off");
+}
+
+// A symbol is stroked in its category's colour on a white halo, which
+// shows over another category's fill.
+TEST_P(Renders, SymbolsInTheirCategoryColourOnAWhiteHalo) {
+  MsiMessage mine;
+  mine.type = MINE;
+  mine.title = "MINE";
+  mine.geoms.push_back({GEOM_POINT, {{43.0, 33.0}}, 0.0});
+  plugin_->SetShowLegend(false);
+  // The area's own symbol and label lie down and left of the point.
+  plugin_->ReplaceStoreForTesting({Area(AIDS, 42.0, 32.0, 43.6, 33.6), mine});
+  auto at = Draw();
+  const wxPoint c = Px(43.0, 33.0);
+  const TypeRgb want = SymbolColour(MINE);
+  // The ring of radius 8: some pixel on it carries the stroke colour.
+  bool stroke = false;
+  for (int dx = 7; dx <= 9 && !stroke; ++dx) {
+    const Rgb p = at(c.x + dx, c.y);
+    stroke = std::abs(p.r - 255 * want.r) < 40 && std::abs(p.g - 255 * want.g) < 40 && std::abs(p.b - 255 * want.b) < 40;
+  }
+  EXPECT_TRUE(stroke) << "MINE's ring in its colour";
+  // Just outside the ring, the halo is white over the blue fill.
+  bool halo = false;
+  for (int dx = 9; dx <= 10 && !halo; ++dx) {
+    const Rgb p = at(c.x + dx, c.y);
+    halo = p.r > 225 && p.g > 225 && p.b > 225;
+  }
+  EXPECT_TRUE(halo) << "white halo";
+  const Rgb fill = at(c.x + 20, c.y - 6);
+  EXPECT_GT(fill.b, fill.r + 40) << "the blue fill around it";
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, Renders, testing::Values(true, false),

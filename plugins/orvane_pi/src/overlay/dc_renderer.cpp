@@ -55,9 +55,20 @@ const DcSymbol& SymbolOf(MsgType t) {
   return i >= 0 && i < kMsgTypeCount ? kTable[i] : kTable[OTHER];
 }
 
+void DrawSymbolParts(wxDC& dc, MsgType t, wxPoint at);
+
+// The symbol's strokes in its category's colour over a wider white halo.
 void DrawSymbol(wxDC& dc, MsgType t, wxPoint at) {
-  dc.SetPen(wxPen(wxColour(200, 16, 16, 255), 2, wxPENSTYLE_SOLID));
+  dc.SetPen(wxPen(*wxWHITE, static_cast<int>(kSymbolHaloWidth), wxPENSTYLE_SOLID));
   dc.SetBrush(*wxWHITE_BRUSH);
+  DrawSymbolParts(dc, t, at);
+  const TypeRgb c = SymbolColour(t);
+  dc.SetPen(wxPen(Colour(c), static_cast<int>(kSymbolStrokeWidth), wxPENSTYLE_SOLID));
+  dc.SetBrush(*wxTRANSPARENT_BRUSH);
+  DrawSymbolParts(dc, t, at);
+}
+
+void DrawSymbolParts(wxDC& dc, MsgType t, wxPoint at) {
   const int x = at.x, y = at.y;
   for (const SymbolPart& p : SymbolOf(t)) {
     switch (p.part) {

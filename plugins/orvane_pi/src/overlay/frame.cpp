@@ -38,6 +38,12 @@ DrawColourResult DrawColour(MsgType t, float overlay_alpha) {
   return c;
 }
 
+TypeRgb SymbolColour(MsgType t) {
+  const BucketStyle s = EffectiveStyle(t);
+  auto dark = [](float v) { return static_cast<float>(SafeClamp(v, 0.0, 1.0) * 0.8); };
+  return {dark(s.rgba.r), dark(s.rgba.g), dark(s.rgba.b), 1.0f};
+}
+
 bool PointInView(double lat, double lon, const ViewBounds* view) {
   if (!view || !view->valid) return true;
   if (lat < view->lat_min - kViewMarginDeg || lat > view->lat_max + kViewMarginDeg) return false;

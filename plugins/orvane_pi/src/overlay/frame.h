@@ -34,6 +34,12 @@ constexpr int kCircleOutlinePoints = 48;
 // category symbol alone.
 constexpr double kSymbolOnlyPx = 4.0;
 
+// Category symbols: strokes in the category's colour, darkened so light
+// colours hold against their white halo.
+constexpr float kSymbolStrokeWidth = 2.0f;
+constexpr float kSymbolHaloWidth = 5.0f;
+TypeRgb SymbolColour(MsgType t);
+
 // Rounds to the nearest integer, halves away from zero, after clamping.
 int RoundPixel(double v);
 double ClampPixel(double v);

@@ -88,22 +88,34 @@ const std::vector<std::array<double, 4>>& Segments(MsgType t) {
   return cache[i];
 }
 
+// The symbol's strokes in its category's colour over a wider white halo,
+// so it reads over any fill and tells its category by colour and shape.
 void DrawSymbol(Batch& batch, MsgType t, const PixPoint& at) {
   const GlSymbol& s = SymbolOf(t);
-  glColor4f(1.0f, 1.0f, 1.0f, 0.95f);
-  glLineWidth(2.0f);
-  for (const auto& seg : Segments(t)) {
-    batch.Add(at.x + seg[0], at.y + seg[1]);
-    batch.Add(at.x + seg[2], at.y + seg[3]);
-  }
-  for (const Ring& r : s.rings)
-    for (int i = 0; i < r.sides; ++i) {
-      batch.Add(RimPoint(at, r.radius, i, r.sides));
-      batch.Add(RimPoint(at, r.radius, (i + 1) % r.sides, r.sides));
+  auto strokes = [&] {
+    for (const auto& seg : Segments(t)) {
+      batch.Add(at.x + seg[0], at.y + seg[1]);
+      batch.Add(at.x + seg[2], at.y + seg[3]);
     }
+    for (const Ring& r : s.rings)
+      for (int i = 0; i < r.sides; ++i) {
+        batch.Add(RimPoint(at, r.radius, i, r.sides));
+        batch.Add(RimPoint(at, r.radius, (i + 1) % r.sides, r.sides));
+      }
+  };
+  const TypeRgb c = SymbolColour(t);
+  glColor4f(1.0f, 1.0f, 1.0f, 0.95f);
+  glLineWidth(kSymbolHaloWidth);
+  strokes();
   batch.Draw(GL_LINES);
-  glPointSize(5.0f);
-  glColor4f(0.85f, 0.05f, 0.05f, 1.0f);
+  glPointSize(kSymbolHaloWidth + 1.0f);
+  batch.Add(at);
+  batch.Draw(GL_POINTS);
+  glColor4f(c.r, c.g, c.b, 1.0f);
+  glLineWidth(kSymbolStrokeWidth);
+  strokes();
+  batch.Draw(GL_LINES);
+  glPointSize(3.0f);
   batch.Add(at);
   batch.Draw(GL_POINTS);
 }
