@@ -384,6 +384,41 @@ TEST_P(Renders, SymbolsInTheirCategoryColourOnAWhiteHalo) {
   EXPECT_GT(fill.b, fill.r + 40) << "the blue fill around it";
 }
 
+// The route filter's corridor is a faint band along the active route's
+// legs, as wide as the setting, and only while the filter is on.
+TEST_P(Renders, RouteCorridorBandOnlyWithTheRouteFilter) {
+  plugin_->SetShowLegend(false);
+  plugin_->ReplaceStoreForTesting({});
+  Host().active_route_guid = "r1";
+  PlugIn_Route route;
+  route.m_GUID = "r1";
+  route.waypoints = {{42.0, 31.5, "a", "A"}, {44.0, 34.5, "b", "B"}};
+  Host().routes["r1"] = route;
+  plugin_->SetCorridorNm(20);
+  const wxPoint on_leg = Px(43.0, 33.0);
+  // 20 NM is a third of a degree: 0.15 degree of latitude off the leg lies
+  // inside the band, 1 degree outside.
+  const wxPoint beside = Px(43.0 + 0.15, 33.0 - 0.1), far = Px(42.0, 34.0);
+  for (bool filter : {false, true}) {
+    plugin_->SetRouteFilter(filter);
+    auto at = Draw();
+    const Rgb c = at(on_leg.x, on_leg.y), b = at(beside.x, beside.y);
+    if (filter) {
+      EXPECT_LT(c.r, 250) << "band on the leg";
+      EXPECT_GT(c.r, 190) << "a faint band";
+      EXPECT_LT(c.r, c.b) << "its grey-blue";
+      EXPECT_LT(b.r, 250) << "band beside the leg";
+    } else {
+      ExpectNear(c, {255, 255, 255}, 0, "no band without the filter");
+    }
+    ExpectNear(at(far.x, far.y), {255, 255, 255}, 0, "far from the route");
+  }
+  // A narrower corridor leaves the side point outside.
+  plugin_->SetCorridorNm(3);
+  auto narrow = Draw();
+  ExpectNear(narrow(beside.x, beside.y), {255, 255, 255}, 0, "outside a 3 NM band");
+}
+
 INSTANTIATE_TEST_SUITE_P(Paths, Renders, testing::Values(true, false),
                          [](const testing::TestParamInfo<bool>& i) { return i.param ? "OpenGL" : "DeviceContext"; });
 

@@ -127,6 +127,7 @@ bool orvane_pi::RenderGLOverlayMultiCanvas(wxGLContext*, PlugIn_ViewPort* vp, in
   FilterContext ctx;
   FillFilterContext(&ctx);
   const ViewBounds view = BoundsOf(*vp);
+  if (settings_.route_filter) DrawRouteBandGL(RouteBand(ctx.route, settings_.corridor_nm, ProjectorFor(vp)));
   const Frame& frame = frame_cache().Get(store_, ctx, settings_, view, ViewKey(*vp), highlighted_, ProjectorFor(vp));
   const bool drawn = DrawFrameGL(frame, settings_.overlay_line_width);
   if (settings_.show_legend) DrawLegendGL(frame, settings_.overlay_alpha, settings_.pattern_fill, vp->pix_width);
@@ -141,6 +142,7 @@ bool orvane_pi::RenderOverlayMultiCanvas(wxDC& dc, PlugIn_ViewPort* vp, int canv
   FilterContext ctx;
   FillFilterContext(&ctx);
   const ViewBounds view = BoundsOf(*vp);
+  if (settings_.route_filter) DrawRouteBandDC(dc, RouteBand(ctx.route, settings_.corridor_nm, ProjectorFor(vp)));
   const Frame& frame = frame_cache().Get(store_, ctx, settings_, view, ViewKey(*vp), highlighted_, ProjectorFor(vp));
   const bool drawn = DrawFrameDC(dc, frame, hover_text_);
   if (settings_.show_legend) DrawLegendDC(dc, frame, settings_.overlay_alpha, settings_.pattern_fill, vp->pix_width);

@@ -259,4 +259,18 @@ void DrawLegendAt(wxDC& dc, const Frame& frame, double overlay_alpha, bool patte
   }
 }
 
+void DrawRouteBandDC(wxDC& dc, const std::vector<std::vector<PixPoint>>& band) {
+  if (band.empty()) return;
+  std::vector<int> counts;
+  std::vector<wxPoint> all;
+  for (const std::vector<PixPoint>& piece : band) {
+    counts.push_back(static_cast<int>(piece.size()));
+    for (const PixPoint& p : piece) all.push_back(Pix(p));
+  }
+  dc.SetPen(*wxTRANSPARENT_PEN);
+  dc.SetBrush(wxBrush(Colour(kRouteBandRgba[0], kRouteBandRgba[1], kRouteBandRgba[2], kRouteBandRgba[3]),
+                      wxBRUSHSTYLE_SOLID));
+  dc.DrawPolyPolygon(static_cast<int>(counts.size()), counts.data(), all.data(), 0, 0, wxWINDING_RULE);
+}
+
 }  // namespace orvane

@@ -12,6 +12,10 @@ namespace orvane {
 
 bool DrawFrameDC(wxDC& dc, const Frame& frame, const std::string& hover_text);
 
+// The route corridor band, under everything else; the winding rule fills
+// its pieces' union once.
+void DrawRouteBandDC(wxDC& dc, const std::vector<std::vector<PixPoint>>& band);
+
 // The legend box in the canvas's top-right corner: one row per category
 // with a message in the frame, its fill swatch (with its pattern), its
 // symbol, its label and its count. Nothing when the frame counts none.

@@ -455,6 +455,23 @@ std::vector<float> StyleKey(const Settings& s) {
 
 }  // namespace
 
+std::vector<std::vector<PixPoint>> RouteBand(const std::vector<LatLon>& route, double corridor_nm,
+                                             const PixelProjector& project) {
+  if (route.empty() || !(corridor_nm > 0.0)) return {};
+  auto pix = [&](double lat, double lon) {
+    const PixPoint p = project(lat, lon);
+    return PixPoint{ClampPixel(p.x), ClampPixel(p.y)};
+  };
+  std::vector<PixPoint> line;
+  for (const LatLon& w : route) line.push_back(pix(w.first, w.second));
+  // Half-width measured north of the first waypoint, as a corridor's is.
+  const double lat = route[0].first, r = std::min(corridor_nm, 5000.0);
+  double ref = lat + r / 60.0;
+  if (ref > 90.0) ref = lat - r / 60.0;
+  const PixPoint e = pix(SafeClamp(ref, -90.0, 90.0), route[0].second);
+  return CorridorPieces(line, SafeClamp(std::fabs(e.y - line[0].y), 1.0, kPixelLimit));
+}
+
 Frame BuildFrame(const MessageStore& store, const FilterContext& ctx, const Settings& settings,
                  const ViewBounds* view, int highlighted, const PixelProjector& project) {
   return BuildFrameOf(store, nullptr, ctx, settings, view, highlighted, project, nullptr);

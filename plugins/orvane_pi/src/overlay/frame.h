@@ -132,6 +132,13 @@ using PixelProjector = std::function<PixPoint(double lat, double lon)>;
 Frame BuildFrame(const MessageStore& store, const FilterContext& ctx, const Settings& settings,
                  const ViewBounds* view, int highlighted, const PixelProjector& project);
 
+// The route filter's corridor as a band of corridor_nm about the route's
+// legs in pixels (convex pieces, as CorridorPieces); empty without a route.
+std::vector<std::vector<PixPoint>> RouteBand(const std::vector<LatLon>& route, double corridor_nm,
+                                             const PixelProjector& project);
+// The band's faint fill.
+constexpr float kRouteBandRgba[4] = {0.35f, 0.45f, 0.6f, 0.14f};
+
 // The last frame, built again only when the view port, the store's
 // geometries, the drawing settings or colours, the highlight or the set of
 // drawn messages change; and the boxes the mouse passes use.

@@ -218,6 +218,23 @@ void Outline(Batch& batch, const DrawItem& it, double overlay_line_width) {
 
 }  // namespace
 
+void DrawRouteBandGL(const std::vector<std::vector<PixPoint>>& band) {
+  if (band.empty() || !glGetString(GL_VERSION)) return;
+  glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glDisable(GL_TEXTURE_2D);
+  glDisable(GL_DEPTH_TEST);
+  glColor4f(kRouteBandRgba[0], kRouteBandRgba[1], kRouteBandRgba[2], kRouteBandRgba[3]);
+  // As a corridor warning's band: the pieces overlap a little at the bends.
+  for (const std::vector<PixPoint>& piece : band) {
+    glBegin(GL_TRIANGLE_FAN);
+    for (const PixPoint& p : piece) glVertex2d(p.x, p.y);
+    glEnd();
+  }
+  glPopAttrib();
+}
+
 bool DrawFrameGL(const Frame& frame, double overlay_line_width) {
   // Without a current context every call would go nowhere or worse.
   if (!glGetString(GL_VERSION)) return false;
