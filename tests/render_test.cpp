@@ -419,6 +419,68 @@ TEST_P(Renders, RouteCorridorBandOnlyWithTheRouteFilter) {
   ExpectNear(narrow(beside.x, beside.y), {255, 255, 255}, 0, "outside a 3 NM band");
 }
 
+// At night nothing the overlay draws is brighter than its night colours:
+// a frame of every category, patterns, a highlight, labels, the hover line,
+// the legend and the route band, over a black chart, stays below a bound
+// that the day frame exceeds; dusk lies between.
+TEST_P(Renders, NightFrameStaysDim) {
+  MessageStore store;
+  for (int t = 0; t < kMsgTypeCount; ++t) {
+    const double lat = 42.0 + (t % 4) * 0.45, lon = 31.2 + (t / 4) * 0.45;
+    store.push_back(Area(static_cast<MsgType>(t), lat, lon, lat + 0.35, lon + 0.35));
+  }
+  plugin_->ReplaceStoreForTesting(store);
+  plugin_->HighlightMessage(2);
+  plugin_->SetCursorLatLon(42.1, 31.3);  // a hover line in the corner
+  Host().active_route_guid = "r1";
+  PlugIn_Route route;
+  route.m_GUID = "r1";
+  route.waypoints = {{42.0, 31.0, "a", "A"}, {44.0, 35.0, "b", "B"}};
+  Host().routes["r1"] = route;
+  plugin_->SetRouteFilter(true);
+  // The brightest channel of any pixel, over black.
+  auto brightest = [&]() {
+    int top = 0;
+    if (gl()) {
+      GlTarget t;
+      EXPECT_TRUE(t.ok());
+      glClearColor(0, 0, 0, 1);
+      glClear(GL_COLOR_BUFFER_BIT);
+      plugin_->RenderGLOverlayMultiCanvas(nullptr, &vp_, 0, 0);
+      for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+          const Rgb c = t.At(x, y);
+          top = std::max({top, c.r, c.g, c.b});
+        }
+      return top;
+    }
+    wxBitmap bmp(kW, kH, 24);
+    {
+      wxMemoryDC dc(bmp);
+      dc.SetBackground(*wxBLACK_BRUSH);
+      dc.Clear();
+      plugin_->RenderOverlayMultiCanvas(dc, &vp_, 0, 0);
+    }
+    const wxImage img = bmp.ConvertToImage();
+    const unsigned char* p = img.GetData();
+    for (int i = 0; i < kW * kH * 3; ++i) top = std::max<int>(top, p[i]);
+    return top;
+  };
+  constexpr int kNightBound = 80;  // under a third of full brightness
+  plugin_->SetColorScheme(PI_SCHEME_DAY);
+  const int day = brightest();
+  plugin_->SetColorScheme(PI_SCHEME_DUSK);
+  const int dusk = brightest();
+  plugin_->SetColorScheme(PI_SCHEME_NIGHT);
+  const int night = brightest();
+  plugin_->SetColorScheme(PI_SCHEME_DAY);
+  EXPECT_GT(day, 200);
+  EXPECT_LE(night, kNightBound);
+  EXPECT_GT(dusk, night);
+  EXPECT_LT(dusk, day);
+  EXPECT_EQ(brightest(), day) << "back to day";
+}
+
 INSTANTIATE_TEST_SUITE_P(Paths, Renders, testing::Values(true, false),
                          [](const testing::TestParamInfo<bool>& i) { return i.param ? "OpenGL" : "DeviceContext"; });
 

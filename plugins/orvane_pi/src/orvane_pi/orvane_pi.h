@@ -62,6 +62,8 @@ class orvane_pi : public opencpn_plugin_118 {
   void OnToolbarToolCallback(int id) override;
   void SetPositionFixEx(PlugIn_Position_Fix_Ex& pfix) override;
   bool MouseEventHook(wxMouseEvent& event) override;
+  // Dims the overlay and darkens the windows at dusk and night (orvane_pi_overlay.cpp).
+  void SetColorScheme(PI_ColorScheme scheme) override;
   bool RenderGLOverlayMultiCanvas(wxGLContext* pcontext, PlugIn_ViewPort* vp, int canvas_index,
                                   int priority) override;
   bool RenderOverlayMultiCanvas(wxDC& dc, PlugIn_ViewPort* vp, int canvas_index, int priority) override;

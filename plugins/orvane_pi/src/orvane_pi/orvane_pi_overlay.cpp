@@ -13,6 +13,7 @@
 #include "overlay/gl_renderer.h"
 #include "parse/geography.h"
 #include "ui/nt_dialog.h"
+#include "ui/theme.h"
 
 using namespace orvane;
 
@@ -232,6 +233,13 @@ bool orvane_pi::MouseEventHook(wxMouseEvent& event) {
   SelectFromChart(chosen);
   ShowMessageDetail(chosen);
   return true;
+}
+
+void orvane_pi::SetColorScheme(PI_ColorScheme scheme) {
+  SetDrawScheme(scheme == PI_SCHEME_NIGHT ? Scheme::kNight : scheme == PI_SCHEME_DUSK ? Scheme::kDusk : Scheme::kDay);
+  // Dark windows by dusk and night; by day the window's own theme choice.
+  if (dialog_) ApplyTheme(dialog_, DrawScheme() == Scheme::kDay ? settings_.ui_theme : 1);
+  if (canvas_) RequestRefresh(canvas_);
 }
 
 void orvane_pi::SetShowLegend(bool on) {

@@ -16,12 +16,9 @@ wxColour Colour(float r, float g, float b, float a) { return wxColour(Byte(r), B
 wxColour Colour(const TypeRgb& c) { return Colour(c.r, c.g, c.b, c.a); }
 wxPoint Pix(const PixPoint& p) { return wxPoint(RoundPixel(p.x), RoundPixel(p.y)); }
 
-const wxColour kTextColour(20, 20, 20, 255);
-const wxColour kTextBackground(255, 255, 220, 255);
-
 void LabelText(wxDC& dc, const wxString& text, int x, int y) {
-  dc.SetTextForeground(kTextColour);
-  dc.SetTextBackground(kTextBackground);
+  dc.SetTextForeground(Colour(SchemeText()));
+  dc.SetTextBackground(Colour(SchemeTextBackground()));
   dc.SetBackgroundMode(wxBRUSHSTYLE_SOLID);
   dc.DrawText(text, x, y);
   dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
@@ -59,8 +56,9 @@ void DrawSymbolParts(wxDC& dc, MsgType t, wxPoint at);
 
 // The symbol's strokes in its category's colour over a wider white halo.
 void DrawSymbol(wxDC& dc, MsgType t, wxPoint at) {
-  dc.SetPen(wxPen(*wxWHITE, static_cast<int>(kSymbolHaloWidth), wxPENSTYLE_SOLID));
-  dc.SetBrush(*wxWHITE_BRUSH);
+  const wxColour halo = Colour(SymbolHalo().r, SymbolHalo().g, SymbolHalo().b, 1.0f);
+  dc.SetPen(wxPen(halo, static_cast<int>(kSymbolHaloWidth), wxPENSTYLE_SOLID));
+  dc.SetBrush(wxBrush(halo, wxBRUSHSTYLE_SOLID));
   DrawSymbolParts(dc, t, at);
   const TypeRgb c = SymbolColour(t);
   dc.SetPen(wxPen(Colour(c), static_cast<int>(kSymbolStrokeWidth), wxPENSTYLE_SOLID));
@@ -161,11 +159,11 @@ void DrawLine(wxDC& dc, const DrawItem& it, const wxPen& pen, const wxPen& halo)
 
 bool DrawFrameDC(wxDC& dc, const Frame& frame, const std::string& hover_text) {
   const LineStyle halo_style = HaloStyle();
-  const wxPen halo(Colour(halo_style.rgba), static_cast<int>(halo_style.width_px), wxPENSTYLE_SOLID);
+  const wxPen halo(Colour(SchemeColour(halo_style.rgba)), static_cast<int>(halo_style.width_px), wxPENSTYLE_SOLID);
   for (const DrawItem& it : frame.items) {
     const DrawColourResult& c = it.colour;
     const wxColour fill = Colour(c.r, c.g, c.b, c.a);
-    const wxColour outline = it.highlighted ? Colour(HighlightStyle().rgba)
+    const wxColour outline = it.highlighted ? Colour(SchemeColour(HighlightStyle().rgba))
                                             : wxColour(static_cast<unsigned char>(200 * std::clamp(c.r, 0.f, 1.f)),
                                                        static_cast<unsigned char>(200 * std::clamp(c.g, 0.f, 1.f)),
                                                        static_cast<unsigned char>(200 * std::clamp(c.b, 0.f, 1.f)),
@@ -225,15 +223,21 @@ void DrawLegendAt(wxDC& dc, const Frame& frame, double overlay_alpha, bool patte
   const wxSize size = LegendSize(dc, frame);
   if (size.x == 0) return;
   const int x0 = at.x, y0 = at.y;
-  dc.SetPen(wxPen(wxColour(90, 90, 90, 255), 1, wxPENSTYLE_SOLID));
-  dc.SetBrush(wxBrush(wxColour(255, 255, 255, 235), wxBRUSHSTYLE_SOLID));
+  dc.SetPen(wxPen(Colour(SchemeColour({0.35f, 0.35f, 0.35f, 1.0f})), 1, wxPENSTYLE_SOLID));
+  const TypeRgb box = DrawScheme() == Scheme::kDay ? TypeRgb{1.0f, 1.0f, 1.0f, 235 / 255.f} : SchemeTextBackground();
+  dc.SetBrush(wxBrush(Colour(box), wxBRUSHSTYLE_SOLID));
   dc.DrawRectangle(x0, y0, size.x, size.y);
   int y = y0 + 4;
   for (int t = 0; t < kMsgTypeCount; ++t) {
     if (frame.counts[t] <= 0) continue;
     const MsgType type = static_cast<MsgType>(t);
-    const DrawColourResult c = DrawColour(type, static_cast<float>(overlay_alpha));
-    const BucketStyle style = EffectiveStyle(type);
+    DrawColourResult c = DrawColour(type, static_cast<float>(overlay_alpha));
+    const TypeRgb dim = SchemeColour({c.r, c.g, c.b, c.a});
+    c.r = dim.r;
+    c.g = dim.g;
+    c.b = dim.b;
+    BucketStyle style = EffectiveStyle(type);
+    style.stripe_rgba = SchemeColour(style.stripe_rgba.a > 0.01f ? style.stripe_rgba : TypeRgb{1.0f, 0.55f, 0.85f, 1.0f});
     const int sx = x0 + 6, sy = y + (kLegendRowHeight - kLegendSwatch) / 2;
     dc.SetPen(wxPen(wxColour(static_cast<unsigned char>(200 * std::clamp(c.r, 0.f, 1.f)),
                              static_cast<unsigned char>(200 * std::clamp(c.g, 0.f, 1.f)),
@@ -251,7 +255,7 @@ void DrawLegendAt(wxDC& dc, const Frame& frame, double overlay_alpha, bool patte
       dc.DrawRectangle(sx, sy, kLegendSwatch, kLegendSwatch);
     }
     DrawSymbol(dc, type, wxPoint(sx + kLegendSwatch + 14, y + kLegendRowHeight / 2));
-    dc.SetTextForeground(kTextColour);
+    dc.SetTextForeground(Colour(SchemeText()));
     dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
     const wxString text = LegendText(type, frame.counts[t]);
     dc.DrawText(text, sx + kLegendSwatch + 30, y + (kLegendRowHeight - dc.GetTextExtent(text).y) / 2);
@@ -268,7 +272,7 @@ void DrawRouteBandDC(wxDC& dc, const std::vector<std::vector<PixPoint>>& band) {
     for (const PixPoint& p : piece) all.push_back(Pix(p));
   }
   dc.SetPen(*wxTRANSPARENT_PEN);
-  dc.SetBrush(wxBrush(Colour(kRouteBandRgba[0], kRouteBandRgba[1], kRouteBandRgba[2], kRouteBandRgba[3]),
+  dc.SetBrush(wxBrush(Colour(SchemeColour({kRouteBandRgba[0], kRouteBandRgba[1], kRouteBandRgba[2], kRouteBandRgba[3]})),
                       wxBRUSHSTYLE_SOLID));
   dc.DrawPolyPolygon(static_cast<int>(counts.size()), counts.data(), all.data(), 0, 0, wxWINDING_RULE);
 }

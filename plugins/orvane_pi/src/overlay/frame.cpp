@@ -38,10 +38,36 @@ DrawColourResult DrawColour(MsgType t, float overlay_alpha) {
   return c;
 }
 
+namespace {
+Scheme g_scheme = Scheme::kDay;  // the host's scheme; set on the UI thread only
+}  // namespace
+
+void SetDrawScheme(Scheme s) { g_scheme = s; }
+Scheme DrawScheme() { return g_scheme; }
+
+float SchemeLevel() { return g_scheme == Scheme::kNight ? 0.3f : g_scheme == Scheme::kDusk ? 0.55f : 1.0f; }
+
+TypeRgb SchemeColour(const TypeRgb& c) {
+  const float k = SchemeLevel();
+  auto dim = [k](float v) { return static_cast<float>(SafeClamp(v, 0.0, 1.0)) * k; };
+  return {dim(c.r), dim(c.g), dim(c.b), c.a};
+}
+
+TypeRgb SchemeText() {
+  return g_scheme == Scheme::kDay ? TypeRgb{20 / 255.f, 20 / 255.f, 20 / 255.f, 1.0f}
+                                  : SchemeColour({0.85f, 0.85f, 0.8f, 1.0f});
+}
+
+TypeRgb SchemeTextBackground() {
+  return g_scheme == Scheme::kDay ? TypeRgb{1.0f, 1.0f, 220 / 255.f, 1.0f} : TypeRgb{0.07f, 0.07f, 0.065f, 1.0f};
+}
+
+TypeRgb SymbolHalo() { return SchemeColour({1.0f, 1.0f, 1.0f, 0.95f}); }
+
 TypeRgb SymbolColour(MsgType t) {
   const BucketStyle s = EffectiveStyle(t);
   auto dark = [](float v) { return static_cast<float>(SafeClamp(v, 0.0, 1.0) * 0.8); };
-  return {dark(s.rgba.r), dark(s.rgba.g), dark(s.rgba.b), 1.0f};
+  return SchemeColour({dark(s.rgba.r), dark(s.rgba.g), dark(s.rgba.b), 1.0f});
 }
 
 bool PointInView(double lat, double lon, const ViewBounds* view) {
@@ -293,6 +319,16 @@ DrawItem Prototype(const MsiMessage& m, int i, bool hl, const Settings& settings
   if (hl) proto.colour.a = std::min(proto.colour.a + 0.15f, 0.9f);
   proto.line_weight = hl ? 5 : std::max(RoundHalfAway(SafeClamp(settings.overlay_line_width, 1.0, 64.0)), 1);
   proto.style = EffectiveStyle(m.type);
+  if (DrawScheme() != Scheme::kDay) {
+    const TypeRgb c = SchemeColour({proto.colour.r, proto.colour.g, proto.colour.b, proto.colour.a});
+    proto.colour.r = c.r;
+    proto.colour.g = c.g;
+    proto.colour.b = c.b;
+    proto.style.rgba = SchemeColour(proto.style.rgba);
+    // A stripe of no colour of its own takes the pink the renderers fall back to.
+    const TypeRgb& st = proto.style.stripe_rgba;
+    proto.style.stripe_rgba = SchemeColour(st.a > 0.01f ? st : TypeRgb{1.0f, 0.55f, 0.85f, 0.55f});
+  }
   proto.pattern = settings.pattern_fill ? proto.colour.kind : PATTERN_NONE;
   if (proto.pattern == PATTERN_STRIPE) {
     proto.stipple_period = StipplePeriod(PatternPitch(proto.style.pitch_px), proto.line_weight, scale);
@@ -443,7 +479,7 @@ Frame BuildFrameOf(const MessageStore& store, const std::vector<int>* drawn, con
 // change of the colour table or the drawing settings.
 std::vector<float> StyleKey(const Settings& s) {
   std::vector<float> key{static_cast<float>(s.overlay_alpha), static_cast<float>(s.overlay_line_width),
-                         s.pattern_fill ? 1.0f : 0.0f};
+                         s.pattern_fill ? 1.0f : 0.0f, static_cast<float>(DrawScheme())};
   for (int t = 0; t < kMsgTypeCount; ++t) {
     const BucketStyle b = EffectiveStyle(static_cast<MsgType>(t));
     key.insert(key.end(), {b.rgba.r, b.rgba.g, b.rgba.b, b.rgba.a, static_cast<float>(b.kind), b.stripe_rgba.r,

@@ -34,6 +34,22 @@ constexpr int kCircleOutlinePoints = 48;
 // category symbol alone.
 constexpr double kSymbolOnlyPx = 4.0;
 
+// The colour scheme the overlay draws in: by day as the colour table says;
+// at dusk and at night every colour is dimmed, white included.
+enum class Scheme { kDay = 0, kDusk = 1, kNight = 2 };
+void SetDrawScheme(Scheme s);
+Scheme DrawScheme();
+// The share of its brightness a colour keeps: 1, 0.55 at dusk, 0.3 at night.
+float SchemeLevel();
+// A colour as the current scheme draws it (alpha unchanged).
+TypeRgb SchemeColour(const TypeRgb& c);
+// Label and legend text and their background in the current scheme: dark
+// on pale by day, dim on near-black at dusk and night.
+TypeRgb SchemeText();
+TypeRgb SchemeTextBackground();
+// The white halo under symbols, dimmed with the scheme.
+TypeRgb SymbolHalo();
+
 // Category symbols: strokes in the category's colour, darkened so light
 // colours hold against their white halo.
 constexpr float kSymbolStrokeWidth = 2.0f;

@@ -104,7 +104,8 @@ void DrawSymbol(Batch& batch, MsgType t, const PixPoint& at) {
       }
   };
   const TypeRgb c = SymbolColour(t);
-  glColor4f(1.0f, 1.0f, 1.0f, 0.95f);
+  const TypeRgb halo = SymbolHalo();
+  glColor4f(halo.r, halo.g, halo.b, halo.a);
   glLineWidth(kSymbolHaloWidth);
   strokes();
   batch.Draw(GL_LINES);
@@ -203,7 +204,8 @@ void OutlineShape(Batch& batch, const DrawItem& it) {
 void Outline(Batch& batch, const DrawItem& it, double overlay_line_width) {
   if (it.highlighted) {
     for (const LineStyle& ls : {HaloStyle(), HighlightStyle()}) {
-      glColor4f(ls.rgba.r, ls.rgba.g, ls.rgba.b, ls.rgba.a);
+      const TypeRgb c = SchemeColour(ls.rgba);
+      glColor4f(c.r, c.g, c.b, c.a);
       glLineWidth(ls.width_px);
       OutlineShape(batch, it);
     }
@@ -225,7 +227,8 @@ void DrawRouteBandGL(const std::vector<std::vector<PixPoint>>& band) {
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glDisable(GL_TEXTURE_2D);
   glDisable(GL_DEPTH_TEST);
-  glColor4f(kRouteBandRgba[0], kRouteBandRgba[1], kRouteBandRgba[2], kRouteBandRgba[3]);
+  const TypeRgb c = SchemeColour({kRouteBandRgba[0], kRouteBandRgba[1], kRouteBandRgba[2], kRouteBandRgba[3]});
+  glColor4f(c.r, c.g, c.b, c.a);
   // As a corridor warning's band: the pieces overlap a little at the bends.
   for (const std::vector<PixPoint>& piece : band) {
     glBegin(GL_TRIANGLE_FAN);
@@ -253,7 +256,8 @@ bool DrawFrameGL(const Frame& frame, double overlay_line_width) {
   glHint(GL_POLYGON_SMOOTH_HINT, GL_NICEST);
 
   if (!frame.stations.empty()) {
-    glColor4f(0.2f, 0.55f, 1.0f, 0.85f);
+    const TypeRgb st = SchemeColour({0.2f, 0.55f, 1.0f, 0.85f});
+    glColor4f(st.r, st.g, st.b, st.a);
     glPointSize(5.0f);
     for (const PixPoint& p : frame.stations) batch.Add(p);
     batch.Draw(GL_POINTS);

@@ -18,6 +18,7 @@ struct LegendPicture {
   std::array<int, kMsgTypeCount> counts{};
   std::string line;  // the colours and patterns it was drawn with
   double alpha = -1.0;
+  Scheme scheme = Scheme::kDay;
   bool pattern = false;
   int w = 0, h = 0;
   std::vector<unsigned char> rgb;  // top row first
@@ -28,8 +29,9 @@ struct LegendPicture {
 void DrawLegendGL(const Frame& frame, double overlay_alpha, bool pattern_fill, int canvas_width) {
   static LegendPicture pic;
   const std::string line = LegendLine();
-  if (pic.counts != frame.counts || pic.line != line || pic.alpha != overlay_alpha || pic.pattern != pattern_fill) {
-    pic = LegendPicture{frame.counts, line, overlay_alpha, pattern_fill, 0, 0, {}};
+  if (pic.counts != frame.counts || pic.line != line || pic.alpha != overlay_alpha || pic.pattern != pattern_fill ||
+      pic.scheme != DrawScheme()) {
+    pic = LegendPicture{frame.counts, line, overlay_alpha, DrawScheme(), pattern_fill, 0, 0, {}};
     wxBitmap probe(1, 1, 24);
     wxMemoryDC measure(probe);
     const wxSize size = LegendSize(measure, frame);
@@ -38,7 +40,7 @@ void DrawLegendGL(const Frame& frame, double overlay_alpha, bool pattern_fill, i
       wxBitmap bmp(size.x, size.y, 24);
       {
         wxMemoryDC dc(bmp);
-        dc.SetBackground(*wxWHITE_BRUSH);
+        dc.SetBackground(wxBrush(DrawScheme() == Scheme::kDay ? *wxWHITE : wxColour(18, 18, 17)));
         dc.Clear();
         DrawLegendAt(dc, frame, overlay_alpha, pattern_fill, wxPoint(0, 0));
       }
