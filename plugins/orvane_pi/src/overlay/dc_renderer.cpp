@@ -3,6 +3,10 @@
 #include "overlay/legend.h"
 
 #include <wx/brush.h>
+#include <wx/dcmemory.h>
+#include <wx/dcgraph.h>
+#include <wx/graphics.h>
+#include <wx/image.h>
 #include <wx/pen.h>
 
 #include <algorithm>
@@ -22,6 +26,39 @@ void LabelText(wxDC& dc, const wxString& text, int x, int y) {
   dc.SetBackgroundMode(wxBRUSHSTYLE_SOLID);
   dc.DrawText(text, x, y);
   dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
+}
+
+// A category's label on its opaque background, drawn once per category,
+// font and scheme into a picture and then laid down in one call.
+void DrawCategoryLabel(wxDC& dc, MsgType t, wxPoint at) {
+  struct Made {
+    int type;
+    wxString font;
+    wxColour fg, bg;
+    wxBitmap bmp;
+  };
+  static std::vector<Made> made;
+  const wxString font = dc.GetFont().IsOk() ? dc.GetFont().GetNativeFontInfoDesc() : wxString();
+  const wxColour fg = Colour(SchemeText()), bg = Colour(SchemeTextBackground());
+  for (const Made& m : made)
+    if (m.type == static_cast<int>(t) && m.font == font && m.fg == fg && m.bg == bg) {
+      dc.DrawBitmap(m.bmp, at.x, at.y, false);
+      return;
+    }
+  const wxString text = wxString::FromUTF8(TypeLabel(t));
+  const wxSize size = dc.GetTextExtent(text);
+  if (size.x <= 0 || size.y <= 0) return;
+  wxBitmap bmp(size.x, size.y, 24);
+  {
+    wxMemoryDC mem(bmp);
+    if (dc.GetFont().IsOk()) mem.SetFont(dc.GetFont());
+    mem.SetBackground(wxBrush(bg));
+    mem.Clear();
+    LabelText(mem, text, 0, 0);
+  }
+  if (made.size() > 64) made.clear();
+  made.push_back({static_cast<int>(t), font, fg, bg, bmp});
+  dc.DrawBitmap(bmp, at.x, at.y, false);
 }
 
 // The category symbols of this path, one row per category.
@@ -54,16 +91,44 @@ const DcSymbol& SymbolOf(MsgType t) {
 
 void DrawSymbolParts(wxDC& dc, MsgType t, wxPoint at);
 
-// The symbol's strokes in its category's colour over a wider white halo.
+constexpr int kSymbolBox = 32;  // the picture of one symbol, its place at the middle
+
+// One symbol as a picture with transparency: the halo disc and the strokes
+// in the category's colour. Made once per category and colour, then laid
+// down in one call wherever the symbol goes.
+const wxBitmap& SymbolPicture(MsgType t) {
+  struct Made {
+    int type;
+    wxColour stroke, halo;
+    wxBitmap bmp;
+  };
+  static std::vector<Made> made;
+  const wxColour stroke = Colour(SymbolColour(t));
+  const TypeRgb h = SymbolHalo();
+  const wxColour halo = Colour(h.r, h.g, h.b, h.a);
+  for (const Made& m : made)
+    if (m.type == static_cast<int>(t) && m.stroke == stroke && m.halo == halo) return m.bmp;
+  wxImage img(kSymbolBox, kSymbolBox);
+  img.InitAlpha();
+  std::fill(img.GetAlpha(), img.GetAlpha() + kSymbolBox * kSymbolBox, 0);
+  {
+    wxGCDC g(wxGraphicsContext::Create(img));
+    const wxPoint mid(kSymbolBox / 2, kSymbolBox / 2);
+    g.SetPen(*wxTRANSPARENT_PEN);
+    g.SetBrush(wxBrush(halo, wxBRUSHSTYLE_SOLID));
+    g.DrawCircle(mid, static_cast<int>(kSymbolHaloRadius));
+    g.SetPen(wxPen(stroke, static_cast<int>(kSymbolStrokeWidth), wxPENSTYLE_SOLID));
+    g.SetBrush(*wxTRANSPARENT_BRUSH);
+    DrawSymbolParts(g, t, mid);
+  }
+  if (made.size() > 64) made.clear();  // colours edited again and again
+  made.push_back({static_cast<int>(t), stroke, halo, wxBitmap(img, 32)});
+  return made.back().bmp;
+}
+
+// The symbol's strokes in its category's colour on a white halo.
 void DrawSymbol(wxDC& dc, MsgType t, wxPoint at) {
-  const wxColour halo = Colour(SymbolHalo().r, SymbolHalo().g, SymbolHalo().b, 1.0f);
-  dc.SetPen(wxPen(halo, static_cast<int>(kSymbolHaloWidth), wxPENSTYLE_SOLID));
-  dc.SetBrush(wxBrush(halo, wxBRUSHSTYLE_SOLID));
-  DrawSymbolParts(dc, t, at);
-  const TypeRgb c = SymbolColour(t);
-  dc.SetPen(wxPen(Colour(c), static_cast<int>(kSymbolStrokeWidth), wxPENSTYLE_SOLID));
-  dc.SetBrush(*wxTRANSPARENT_BRUSH);
-  DrawSymbolParts(dc, t, at);
+  dc.DrawBitmap(SymbolPicture(t), at.x - kSymbolBox / 2, at.y - kSymbolBox / 2, true);
 }
 
 void DrawSymbolParts(wxDC& dc, MsgType t, wxPoint at) {
@@ -188,7 +253,7 @@ bool DrawFrameDC(wxDC& dc, const Frame& frame, const std::string& hover_text) {
       DrawLine(dc, it, pen, halo);
     }
     DrawSymbol(dc, it.type, anchor);
-    if (it.shape != DrawShape::kPoint) LabelText(dc, wxString::FromUTF8(TypeLabel(it.type)), anchor.x + 8, anchor.y - 8);
+    if (it.shape != DrawShape::kPoint) DrawCategoryLabel(dc, it.type, wxPoint(anchor.x + 8, anchor.y - 8));
   }
   if (!hover_text.empty()) LabelText(dc, wxString::FromUTF8(hover_text.c_str()), 12, 12);
   return frame.drawn;

@@ -53,7 +53,9 @@ TypeRgb SymbolHalo();
 // Category symbols: strokes in the category's colour, darkened so light
 // colours hold against their white halo.
 constexpr float kSymbolStrokeWidth = 2.0f;
-constexpr float kSymbolHaloWidth = 5.0f;
+// The halo: a disc behind the symbol, reaching past its strokes.
+constexpr double kSymbolHaloRadius = 11.5;
+constexpr int kSymbolHaloSides = 20;
 TypeRgb SymbolColour(MsgType t);
 
 // Rounds to the nearest integer, halves away from zero, after clamping.
