@@ -46,7 +46,9 @@ case "$case_" in
     flag=()
     [[ "$case_" == scheme-dc ]] && flag=(--dc)
     for scheme in day night; do
-      "$host" "${flag[@]}" --scheme $scheme --center 43.8,31 --scale 3000000 --screenshot-screen "$tmp/$scheme.png" \
+      # A screen of its own: the picture is of the whole screen, and other
+      # tests' windows must not be in it.
+      xvfb-run -a -s "-screen 0 1280x1024x24 +extension GLX" "$host" "${flag[@]}" --scheme $scheme --center 43.8,31 --scale 3000000 --screenshot-screen "$tmp/$scheme.png" \
         --open-window --quit-after 4 > "$tmp/out"
       is_png "$tmp/$scheme.png" || { echo "no $scheme PNG written"; cat "$tmp/out"; exit 1; }
     done
