@@ -53,9 +53,10 @@ TypeRgb SymbolHalo();
 // Category symbols: strokes in the category's colour, darkened so light
 // colours hold against their white halo.
 constexpr float kSymbolStrokeWidth = 2.0f;
-// The halo: a disc behind the symbol, reaching past its strokes.
+// The halo: a disc behind the symbol, reaching past its strokes (the
+// OpenGL path draws it with this many sides).
 constexpr double kSymbolHaloRadius = 11.5;
-constexpr int kSymbolHaloSides = 20;
+constexpr int kSymbolHaloSides = 8;
 TypeRgb SymbolColour(MsgType t);
 
 // Rounds to the nearest integer, halves away from zero, after clamping.

@@ -89,10 +89,10 @@ const std::vector<std::array<double, 4>>& Segments(MsgType t) {
   return cache[i];
 }
 
-// The symbol's strokes in its category's colour over a white halo: a disc
-// just wider than the symbol, so it reads over any fill. No change of line
-// width between items, so the GL keeps gathering their vertices into few
-// draws.
+// The symbol's strokes in its category's colour over a white halo: an
+// octagon behind it (a rounder disc costs the software rasteriser twice the
+// frame). No change of line width between items, so the GL keeps gathering
+// their vertices into few draws.
 void DrawSymbol(Batch& batch, MsgType t, const PixPoint& at) {
   const GlSymbol& s = SymbolOf(t);
   const TypeRgb c = SymbolColour(t);
