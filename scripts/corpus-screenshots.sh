@@ -6,7 +6,8 @@
 # Gulf of Mexico (the NAVAREA IV rig list as rigs), the north-western Black
 # Sea (Romanian recommended tracks, Ukrainian route corridors) and the Cretan
 # Sea (HYDROLANT 237/26: an area and two one-mile circles, and a close-up of
-# the circles).
+# the circles); and the Black Sea view by day, dusk and night in both
+# drawing paths, with the legend.
 set -euo pipefail
 src=$(cd "$(dirname "$0")/.." && pwd)
 run=$(cd "${1:-$src/build/run}" && pwd)
@@ -66,11 +67,17 @@ mkdir -p "$LOCALAPPDATA/opencpn/orvane_cache"
 python3 -c 'import html,re,sys; t=open(sys.argv[1],encoding="utf-8").read(); print(html.unescape(re.sub(r"<[^>]+>","",t)).strip())' \
   "$tmp/page.html" > "$LOCALAPPDATA/opencpn/orvane_cache/navarea_3.txt"
 shot() {
+  local center=$1 scale=$2 file=$3
+  shift 3
   xvfb-run -a -s "-screen 0 1600x1000x24 +extension GLX" \
-    "$host" --center "$1" --scale "$2" --quit-after 8 --screenshot-screen "$docs/$3" > /dev/null
+    "$host" "$@" --center "$center" --scale "$scale" --quit-after 8 --screenshot-screen "$docs/$file" > /dev/null
 }
 shot 23.5,-90.5 9000000 corpus_gulf_of_mexico_rigs.png
 shot 44.75,29.6 1600000 corpus_black_sea_tracks.png
 shot 35.9,25.2 2000000 corpus_hydrolant_237.png
 shot 35.58,24.25 250000 corpus_hydrolant_237_circles.png
+for scheme in day dusk night; do
+  shot 44.75,29.6 1600000 "corpus_${scheme}_gl.png" --scheme "$scheme"
+  shot 44.75,29.6 1600000 "corpus_${scheme}_dc.png" --scheme "$scheme" --dc
+done
 ls -l "$docs"/corpus_*.png

@@ -20,6 +20,7 @@
 #include "common/paths.h"
 #include "orvane_pi/orvane_pi.h"
 #include "orvane_pi/translate.h"
+#include "overlay/legend.h"
 #include "test_host.h"
 #include "test_support.h"
 #include "ui/message_detail.h"
@@ -212,6 +213,25 @@ TEST_F(DialogTest, EmptyStoreAfterAGlFrame) {
   dlg->RefreshList();
   EXPECT_EQ(dlg->RowCount(), 0u);
   EXPECT_EQ(dlg->StatusLine(), "Status: visible 0 / 0 | GL | range ALL");
+}
+
+// The Overlay page switches the chart's legend and names each category's
+// colour from the colour table.
+TEST_F(DialogTest, OverlayPageSwitchesTheLegend) {
+  NtDialog* dlg = Init();
+  auto* box = Find<wxCheckBox>(dlg, kLegendCheckId);
+  ASSERT_NE(box, nullptr);
+  EXPECT_TRUE(box->GetValue());
+  EXPECT_TRUE(plugin_->settings().show_legend);
+  box->SetValue(false);
+  Command(dlg, wxEVT_CHECKBOX, kLegendCheckId);
+  EXPECT_FALSE(plugin_->settings().show_legend);
+  plugin_->SetShowLegend(true);
+  EXPECT_TRUE(dlg->LegendChecked());
+  wxString line = dlg->LegendLine();
+  line.Replace("\n", " ");  // wrapped to the page
+  EXPECT_EQ(line, ToWx(LegendLine()));
+  EXPECT_TRUE(line.Contains("OTHER red hatch")) << line;
 }
 
 TEST_F(DialogTest, RangeChoiceFollowsTheSettingAndSetsIt) {

@@ -5,6 +5,8 @@
 #   window-PAGE            a PNG of a message-window page or of the detail view
 #   route-filter           with the route filter on, only the warnings along the route are visible
 #   bad-options            wrong option values are refused with a reason
+#   scheme-gl / scheme-dc  the whole screen (chart, overlay, window) at night has at most a third of the
+#                          day picture's mean brightness
 set -euo pipefail
 host=$1
 data=$2
@@ -40,8 +42,22 @@ case "$case_" in
     # The western Mediterranean exercise area is far from the Black Sea route.
     grep -q "Status: visible 3 / 4 | .* | route filter: ON" "$tmp/out" || { cat "$tmp/out"; exit 1; }
     ;;
+  scheme-gl|scheme-dc)
+    flag=()
+    [[ "$case_" == scheme-dc ]] && flag=(--dc)
+    for scheme in day night; do
+      # A screen of its own: the picture is of the whole screen, and other
+      # tests' windows must not be in it.
+      xvfb-run -a -s "-screen 0 1280x1024x24 +extension GLX" "$host" "${flag[@]}" --scheme $scheme --center 43.8,31 --scale 3000000 --screenshot-screen "$tmp/$scheme.png" \
+        --open-window --quit-after 4 > "$tmp/out"
+      is_png "$tmp/$scheme.png" || { echo "no $scheme PNG written"; cat "$tmp/out"; exit 1; }
+    done
+    read -r day night < <(python3 "$(dirname "$0")/png_mean.py" "$tmp/day.png" "$tmp/night.png")
+    echo "mean brightness: day $day, night $night"
+    python3 -c "import sys; sys.exit(0 if 3 * $night <= $day else 1)" || { echo "night too bright"; exit 1; }
+    ;;
   bad-options)
-    for args in "--center 95,0" "--scale 0" "--screenshot-window nowhere x.png" "--position 10"; do
+    for args in "--center 95,0" "--scale 0" "--scheme noon" "--screenshot-window nowhere x.png" "--position 10"; do
       # shellcheck disable=SC2086
       if "$host" $args --quit-after 1 > "$tmp/out" 2> "$tmp/err"; then
         echo "orvane-host accepted $args"

@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <cstdlib>
 
 #include "overlay/filters.h"
 #include "overlay/frame.h"
+#include "overlay/legend.h"
 #include "overlay/taxonomy.h"
 #include "test_support.h"
 
@@ -424,6 +426,153 @@ TEST_F(OverlayTest, HoverAndClickTexts) {
   m.navarea = 1;
   EXPECT_EQ(HoverText(m, 3).substr(0, 14), "E Cullercoats ");
   EXPECT_EQ(ClickText(m), std::string(TypeLabel(MINE)) + " | " + TypeColourName(MINE) + " - NAVAREA III 0139/26");
+}
+
+}  // namespace
+}  // namespace orvane
+
+namespace orvane {
+namespace {
+
+class FrameScaleTest : public OverlayTest {};
+
+// At 10 px a degree: a line or area under 4 px each way is its symbol
+// alone; a patterned fill under one period keeps its under-fill only.
+TEST_F(FrameScaleTest, SmallShapesDrawAsTheirSymbol) {
+  struct Case {
+    const char* what;
+    MsiGeom geom;
+    MsgType type;
+    DrawShape shape;
+    bool pattern_pass;
+  };
+  const Case cases[] = {
+      {"tiny area", Polygon({{0, 0}, {0.2, 0}, {0.2, 0.2}}), WEATHER, DrawShape::kPoint, true},
+      {"tiny line", Line({{0, 0}, {0.1, 0.3}}), CABLE, DrawShape::kPoint, true},
+      {"area 3 px by 5 px", Polygon({{0, 0}, {0.3, 0}, {0.3, 0.5}}), WEATHER, DrawShape::kPolygon, false},
+      {"large area", Polygon({{0, 0}, {3, 0}, {3, 3}}), WEATHER, DrawShape::kPolygon, true},
+      // The disc is never under 6 px, so a tiny circle stays a circle.
+      {"tiny circle", Circle(0, 0, 0.01), WEATHER, DrawShape::kCircle, true},
+  };
+  s_.pattern_fill = true;
+  for (const Case& c : cases) {
+    const Frame f = FrameOf({Msg(c.geom, c.type)}, ctx_, s_, -1);
+    ASSERT_EQ(f.items.size(), 1u) << c.what;
+    EXPECT_EQ(f.items[0].shape, c.shape) << c.what;
+    if (f.items[0].pattern != PATTERN_NONE && c.shape != DrawShape::kPoint) {
+      EXPECT_EQ(f.items[0].pattern_pass, c.pattern_pass) << c.what << " period " << f.items[0].stipple_period;
+    }
+    EXPECT_TRUE(f.drawn) << c.what;
+  }
+  // The highlighted message keeps its shape to carry the halo.
+  const Frame hl = FrameOf({Msg(Polygon({{0, 0}, {0.2, 0}, {0.2, 0.2}}), WEATHER)}, ctx_, s_, 0);
+  ASSERT_EQ(hl.items.size(), 1u);
+  EXPECT_EQ(hl.items[0].shape, DrawShape::kPolygon);
+}
+
+PixelProjector TenPerDegree() {
+  return [](double lat, double lon) { return PixPoint{lon * 10.0, -lat * 10.0}; };
+}
+
+// The kept frame is the one BuildFrame makes, and is built again exactly
+// when something it depends on changes.
+TEST_F(FrameScaleTest, CachedFrameFollowsEveryChange) {
+  MessageStore store = {Msg(Polygon({{40, 30}, {41, 30}, {41, 31}}), WEATHER), Msg(Point(40.5, 30.5), MINE),
+                        Msg(Polygon({{-40, -30}, {-41, -30}, {-41, -31}}), MILITARY)};
+  ViewBounds view{39, 42, 29, 32, 50000, true};
+  const std::vector<double> key{1.0};
+  FrameCache cache;
+  auto same_as_built = [&](const Frame& f, int hl) {
+    const Frame want = BuildFrame(store, ctx_, s_, &view, hl, TenPerDegree());
+    ASSERT_EQ(f.items.size(), want.items.size());
+    for (size_t i = 0; i < f.items.size(); ++i) {
+      EXPECT_EQ(f.items[i].message, want.items[i].message);
+      EXPECT_EQ(f.items[i].points.size(), want.items[i].points.size());
+      EXPECT_EQ(f.items[i].colour.a, want.items[i].colour.a);
+    }
+    EXPECT_EQ(f.drawn, want.drawn);
+  };
+  same_as_built(cache.Get(store, ctx_, s_, view, key, -1, TenPerDegree()), -1);
+  EXPECT_EQ(cache.builds(), 1);
+  cache.Get(store, ctx_, s_, view, key, -1, TenPerDegree());
+  EXPECT_EQ(cache.builds(), 1) << "nothing changed";
+  struct Step {
+    const char* what;
+    std::function<void()> change;
+    int highlighted;
+  };
+  std::vector<double> key2 = key;
+  const Step steps[] = {
+      {"view port", [&] { key2 = {2.0}; }, -1},
+      {"highlight", [] {}, 2},
+      {"settings", [&] { s_.overlay_alpha = 0.7; }, 2},
+      {"filters", [&] { s_.type_mask = WithTypeVisible(s_.type_mask, MINE, false); }, 2},
+      {"store replaced", [&] { store = MessageStore(store.begin(), store.begin() + 2); }, 2},
+      {"geometry replaced", [&] { store[0].geoms[0] = Polygon({{40, 30}, {40.5, 30}, {40.5, 30.5}, {40, 30.5}}); }, 2},
+  };
+  int builds = 1;
+  for (const Step& st : steps) {
+    st.change();
+    same_as_built(cache.Get(store, ctx_, s_, view, key2, st.highlighted, TenPerDegree()), st.highlighted);
+    EXPECT_EQ(cache.builds(), ++builds) << st.what;
+  }
+}
+
+// With the boxes of an index, hover and clicks answer as without them,
+// also for a long line whose great-circle leg bows north of its ends.
+TEST_F(FrameScaleTest, IndexedMouseAnswersAsUnindexed) {
+  MessageStore store = {Msg(Line({{60, -40}, {60, 40}}), CABLE), Msg(Circle(45, 10, 30), MINE),
+                        Msg(Polygon({{10, 170}, {12, -170}, {8, -170}}), WEATHER), Msg(Point(45.2, 10.1), WRECK)};
+  GeomIndex index;
+  index.Sync(store);
+  const double probes[][2] = {{60, 0},   {65.9, 0}, {66, 0},  {45, 10},  {45.4, 10.4}, {10, 179.5},
+                              {10, -175}, {9.6, 175}, {45.2, 10.1}, {0, 0}, {89, 0}};
+  for (const auto& p : probes) {
+    EXPECT_EQ(HitTest(store, ctx_, -1, p[0], p[1], &index), HitTest(store, ctx_, -1, p[0], p[1])) << p[0] << " " << p[1];
+    EXPECT_EQ(HoverMessage(store, ctx_, p[0], p[1], &index), HoverMessage(store, ctx_, p[0], p[1])) << p[0] << " " << p[1];
+  }
+  // The great circle from 60N 40W to 60N 40E passes 66.14N at 0E.
+  EXPECT_EQ(HitTest(store, ctx_, -1, 66.13, 0.0, &index), 0);
+}
+
+// The legend counts the visible messages the frame draws, once each
+// however many parts they have; hidden, culled and highlighted-but-hidden
+// ones are not counted.
+TEST_F(FrameScaleTest, LegendCountsTheVisibleMessagesInView) {
+  MessageStore store = {Msg(Polygon({{40, 30}, {41, 30}, {41, 31}}), MINE), Msg(Point(40.5, 30.5), MINE),
+                        Msg(Point(40.6, 30.6), MINE), Msg(Point(40.7, 30.7), MINE),
+                        Msg(Point(40.2, 30.2), WRECK), Msg(Point(40.3, 30.3), WRECK),
+                        Msg(Point(40.4, 30.4), MILITARY), Msg(Point(-40, -30), CABLE)};
+  store[3].active = false;  // hidden
+  store[6].active = false;  // hidden, and highlighted below
+  store[0].geoms.push_back(Point(40.9, 30.9));  // a second part: still one message
+  ViewBounds view{39, 42, 29, 32, 50000, true};
+  std::array<int, kMsgTypeCount> want{};
+  want[MINE] = 3;
+  want[WRECK] = 2;
+  EXPECT_EQ(BuildFrame(store, ctx_, s_, &view, 6, TenPerDegree()).counts, want);
+  FrameCache cache;
+  EXPECT_EQ(cache.Get(store, ctx_, s_, view, {1.0}, 6, TenPerDegree()).counts, want);
+  // The highlighted message counts once the filters show it again.
+  store[6].active = true;
+  want[MILITARY] = 1;
+  EXPECT_EQ(cache.Get(store, ctx_, s_, view, {1.0}, 6, TenPerDegree()).counts, want);
+}
+
+// The Overlay page's legend line names the colours the chart draws with.
+TEST_F(FrameScaleTest, LegendLineFollowsTheColourTable) {
+  const std::string line = LegendLine();
+  EXPECT_EQ(line.rfind("Legend: DRILLING orange | MILITARY red | MINE magenta", 0), 0u) << line;
+  EXPECT_NE(line.find("| WEATHER pink stripe |"), std::string::npos) << line;
+  EXPECT_NE(line.find("| OTHER red hatch"), std::string::npos) << line;
+  EXPECT_EQ(line.find("lime"), std::string::npos) << line;
+  SetOverride(OTHER, {0.6f, 1.0f, 0.0f, 0.6f});
+  EXPECT_NE(LegendLine().find("| OTHER lime hatch"), std::string::npos) << LegendLine();
+  ClearOverride(OTHER);
+  const std::pair<TypeRgb, const char*> words[] = {
+      {{0.15f, 0.50f, 1.0f, 1}, "blue"}, {{0.55f, 0.35f, 0.12f, 1}, "brown"}, {{0.60f, 0.20f, 1.0f, 1}, "violet"},
+      {{0.0f, 0.6f, 0.1f, 1}, "green"},  {{1, 1, 1, 1}, "white"}};
+  for (const auto& [rgb, word] : words) EXPECT_STREQ(ColourWord(rgb), word);
 }
 
 }  // namespace

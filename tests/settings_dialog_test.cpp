@@ -354,6 +354,17 @@ TEST_F(SettingsDialogTest, SlidersOpenAtTheRoundedSettingsAndApplyAtOnce) {
   Tick(d->pattern_box(), false);
   EXPECT_FALSE(plugin_->settings().pattern_fill);
   EXPECT_EQ(FileValue("PatternFill"), "0");
+  EXPECT_TRUE(d->legend_box()->GetValue());
+  Tick(d->legend_box(), false);
+  EXPECT_FALSE(plugin_->settings().show_legend);
+  EXPECT_EQ(FileValue("ShowLegend"), "0");
+  EXPECT_DOUBLE_EQ(d->corridor_spin()->GetValue(), 50.0);
+  d->corridor_spin()->SetValue(12.5);
+  wxSpinDoubleEvent spin(wxEVT_SPINCTRLDOUBLE, d->corridor_spin()->GetId(), 12.5);
+  spin.SetEventObject(d->corridor_spin());
+  d->corridor_spin()->GetEventHandler()->ProcessEvent(spin);
+  EXPECT_DOUBLE_EQ(plugin_->settings().corridor_nm, 12.5);
+  EXPECT_EQ(FileValue("CorridorNm"), "12.5");
   d->Finish(wxID_CANCEL);
   EXPECT_DOUBLE_EQ(plugin_->settings().overlay_alpha, 0.5);
 }

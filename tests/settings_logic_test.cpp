@@ -15,11 +15,12 @@ TEST(SettingsKeys, SavedInOrderWithTheirDefaults) {
                                       "FetchScheduleEnabled", "NavareaAuto", "CoastalFeedsEnabled", "IncludeArchive",
                                       "AdmiraltyHtmlEnabled", "NgaHtmlEnabled", "AdjacentPrefetch", "FetchGapMs",
                                       "ExtraFeedUrls", "NavareaMask", "OverlayAlpha", "OverlayLineWidth",
-                                      "PatternFill", "UiTheme", "TypeMask", "B2Mask", "ReceiverSource",
+                                      "PatternFill", "ShowLegend", "UiTheme", "TypeMask", "B2Mask", "ReceiverSource",
                                       "ReceiverSerialDevice", "ReceiverBaud", "ReceiverTcp", "ReceiverUdp",
                                       "ReceiverFile", "ReceiverGarbledPercent", "ReceiverB1Mask", "ReceiverB2Mask"}));
   const Settings s;
   EXPECT_TRUE(s.show);
+  EXPECT_TRUE(s.show_legend);
   EXPECT_EQ(s.range_nm, 1000.0);
   EXPECT_EQ(s.corridor_nm, 50.0);
   EXPECT_EQ(s.fetch_gap_ms, 750);

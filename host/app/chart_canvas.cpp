@@ -64,6 +64,14 @@ const wxBitmap& ChartCanvas::BaseLayer(const PlugIn_ViewPort& vp) {
       wxMemoryDC mem(base_);
       DrawBase(mem, vp);
     }
+    if (brightness_ < 1.0) {
+      // Dusk and night: sea, land, coastline, graticule and route dimmed alike.
+      wxImage img = base_.ConvertToImage();
+      unsigned char* p = img.GetData();
+      const size_t n = static_cast<size_t>(img.GetWidth()) * img.GetHeight() * 3;
+      for (size_t i = 0; i < n; ++i) p[i] = static_cast<unsigned char>(p[i] * brightness_);
+      base_ = wxBitmap(img, 24);
+    }
     base_clat_ = vp.clat;
     base_clon_ = vp.clon;
     base_ppm_ = vp.view_scale_ppm;
@@ -293,7 +301,10 @@ class GlCanvas : public wxGLCanvas, public ChartCanvas {
       base_image_ = base.ConvertToImage();
       image_generation_ = base_generation();
     }
-    glViewport(0, 0, w, h);
+    // The view port is in device pixels: at a content scale of 2 the canvas
+    // has twice the pixels of its logical size.
+    const double f = window()->GetContentScaleFactor();
+    glViewport(0, 0, static_cast<int>(std::lround(w * f)), static_cast<int>(std::lround(h * f)));
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(0, w, h, 0, -1, 1);
@@ -304,7 +315,7 @@ class GlCanvas : public wxGLCanvas, public ChartCanvas {
     glClear(GL_COLOR_BUFFER_BIT);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glRasterPos2i(0, 0);
-    glPixelZoom(1.f, -1.f);
+    glPixelZoom(static_cast<float>(f), static_cast<float>(-f));
     glDrawPixels(w, h, GL_RGB, GL_UNSIGNED_BYTE, base_image_.GetData());
     glPixelZoom(1.f, 1.f);
     if (plugin_)

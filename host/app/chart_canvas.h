@@ -47,6 +47,12 @@ class ChartCanvas {
     Refresh();
   }
   void set_own_ship(double lat, double lon) { own_ = std::make_pair(lat, lon); Refresh(); }
+  // The share of its brightness the chart keeps: 1 by day, less at dusk and night.
+  void set_brightness(double level) {
+    brightness_ = level;
+    base_valid_ = false;
+    Refresh();
+  }
   void CentreOn(double lat, double lon);
   void SetScalePpm(double ppm);
   PlugIn_ViewPort ViewPort() const;
@@ -109,6 +115,7 @@ class ChartCanvas {
   bool full_paint_seen_ = false;
   wxBitmap base_;
   bool base_valid_ = false;
+  double brightness_ = 1.0;
   double base_clat_ = 0, base_clon_ = 0, base_ppm_ = 0;
   int base_generation_ = 0;
 };

@@ -21,6 +21,7 @@
 #include <wx/image.h>
 #include <wx/listctrl.h>
 #include <wx/notebook.h>
+#include <wx/settings.h>
 #include <wx/stattext.h>
 #include <wx/dialog.h>
 #include <functional>
@@ -68,6 +69,9 @@ enum {
   ID_ACTIVATE_ROUTE,
   ID_DEACTIVATE_ROUTE,
   ID_PREFERENCES,
+  ID_SCHEME_DAY,
+  ID_SCHEME_DUSK,
+  ID_SCHEME_NIGHT,
 };
 
 // An installed host finds its plug-in and base map beside itself
@@ -121,6 +125,7 @@ class HostApp : public wxApp {
     parser.AddOption("", "center", "chart centre LAT,LON", wxCMD_LINE_VAL_STRING);
     parser.AddOption("", "centre", "same as --center", wxCMD_LINE_VAL_STRING);
     parser.AddOption("", "scale", "chart scale 1:N", wxCMD_LINE_VAL_DOUBLE);
+    parser.AddOption("", "scheme", "colour scheme: day, dusk or night", wxCMD_LINE_VAL_STRING);
     parser.AddParam("FILE", wxCMD_LINE_VAL_STRING, wxCMD_LINE_PARAM_OPTIONAL);
     parser.AddSwitch("h", "help", "show this help", wxCMD_LINE_OPTION_HELP);
     if (parser.Parse() != 0) return false;
@@ -164,6 +169,15 @@ class HostApp : public wxApp {
       g_host.canvas->SetScalePpm(PpmForChartScale(scale));
     }
     g_host.canvas->on_first_full_paint = [this] { OnFirstFullPaint(); };
+    if (parser.Found("scheme", &value)) {
+      if (value == "day") scheme_ = PI_SCHEME_DAY;
+      else if (value == "dusk") scheme_ = PI_SCHEME_DUSK;
+      else if (value == "night") scheme_ = PI_SCHEME_NIGHT;
+      else {
+        std::fprintf(stderr, "orvane-host: --scheme wants day, dusk or night\n");
+        return Fail();
+      }
+    }
 
     std::string error;
     if (!loader_.Open(plugin_path.ToStdString(), &error)) {
@@ -172,6 +186,7 @@ class HostApp : public wxApp {
     }
     const int caps = loader_.Start(this);
     g_host.canvas->set_plugin(loader_.plugin());
+    ApplyScheme(scheme_);
     g_host.toolbar->Realize();
     frame_->SetStatusText(wxString::Format("%s loaded (capabilities 0x%08X)", loader_.plugin()->GetCommonName(),
                                            static_cast<unsigned>(caps)), 0);
@@ -263,6 +278,7 @@ class HostApp : public wxApp {
   int OnExit() override { return exit_code_; }
 
  private:
+  PI_ColorScheme scheme_ = PI_SCHEME_DAY;
   bool Fail() {
     if (frame_) frame_->Destroy();
     frame_ = nullptr;
@@ -281,8 +297,13 @@ class HostApp : public wxApp {
     route->Append(ID_DEACTIVATE_ROUTE, "&Deactivate route");
     auto* plugin = new wxMenu;
     plugin->Append(ID_PREFERENCES, "&Preferences...");
+    auto* view = new wxMenu;
+    view->AppendRadioItem(ID_SCHEME_DAY, "&Day");
+    view->AppendRadioItem(ID_SCHEME_DUSK, "D&usk");
+    view->AppendRadioItem(ID_SCHEME_NIGHT, "&Night");
     auto* bar = new wxMenuBar;
     bar->Append(file, "&File");
+    bar->Append(view, "&View");
     bar->Append(route, "&Route");
     bar->Append(plugin, "&Plug-in");
     frame_->SetMenuBar(bar);
@@ -304,8 +325,31 @@ class HostApp : public wxApp {
       if (loader_.plugin()) loader_.plugin()->ShowPreferencesDialog(frame_);
     }, ID_PREFERENCES);
     frame_->Bind(wxEVT_MENU, [this](wxCommandEvent&) { Quit(); }, wxID_EXIT);
+    frame_->Bind(wxEVT_MENU, [this](wxCommandEvent&) { ApplyScheme(PI_SCHEME_DAY); }, ID_SCHEME_DAY);
+    frame_->Bind(wxEVT_MENU, [this](wxCommandEvent&) { ApplyScheme(PI_SCHEME_DUSK); }, ID_SCHEME_DUSK);
+    frame_->Bind(wxEVT_MENU, [this](wxCommandEvent&) { ApplyScheme(PI_SCHEME_NIGHT); }, ID_SCHEME_NIGHT);
     frame_->Bind(wxEVT_CLOSE_WINDOW, &HostApp::OnFrameClose, this);
     frame_->Show();
+  }
+
+  // The chart plotter's colour scheme: its own chart and toolbar dimmed,
+  // the plug-in told, the View menu showing it.
+  void ApplyScheme(PI_ColorScheme scheme) {
+    scheme_ = scheme;
+    const double level = scheme == PI_SCHEME_NIGHT ? 0.3 : scheme == PI_SCHEME_DUSK ? 0.55 : 1.0;
+    g_host.canvas->set_brightness(level);
+    if (g_host.toolbar) {
+      const wxColour day = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE);
+      g_host.toolbar->SetBackgroundColour(level < 1.0 ? wxColour(static_cast<unsigned char>(day.Red() * level * 0.5),
+                                                                 static_cast<unsigned char>(day.Green() * level * 0.5),
+                                                                 static_cast<unsigned char>(day.Blue() * level * 0.5))
+                                                      : day);
+      g_host.toolbar->Refresh();
+    }
+    if (wxMenuBar* bar = frame_ ? frame_->GetMenuBar() : nullptr)
+      bar->Check(scheme == PI_SCHEME_NIGHT ? ID_SCHEME_NIGHT : scheme == PI_SCHEME_DUSK ? ID_SCHEME_DUSK : ID_SCHEME_DAY,
+                 true);
+    if (loader_.plugin()) loader_.plugin()->SetColorScheme(scheme);
   }
 
   bool LoadRoute(const wxString& path) {

@@ -62,6 +62,10 @@ struct PlugIn_Route {
   std::vector<PlugIn_Waypoint> waypoints;
 };
 
+// The chart plotter's colour schemes: the chart and everything over it
+// dims at dusk and at night.
+enum PI_ColorScheme : int { PI_SCHEME_DAY = 1, PI_SCHEME_DUSK = 2, PI_SCHEME_NIGHT = 3 };
+
 class ORVANE_HOST_API opencpn_plugin_118 {
  public:
   explicit opencpn_plugin_118(void* host) : m_host(host) {}
@@ -84,6 +88,7 @@ class ORVANE_HOST_API opencpn_plugin_118 {
   // Every NMEA sentence the host receives, for a plug-in that asked for them.
   virtual void SetNMEASentence(wxString& sentence) {}
   virtual bool MouseEventHook(wxMouseEvent& event) { return false; }
+  virtual void SetColorScheme(PI_ColorScheme scheme) {}
   virtual bool RenderGLOverlayMultiCanvas(wxGLContext* pcontext, PlugIn_ViewPort* vp, int canvas_index,
                                           int priority) {
     return false;

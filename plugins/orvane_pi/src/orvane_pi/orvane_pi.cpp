@@ -16,6 +16,7 @@
 #include "fetch/fetch_control.h"
 #include "fetch/http_client.h"
 #include "orvane_pi/translate.h"
+#include "overlay/frame.h"
 #include "overlay/taxonomy.h"
 #include "parse/bulletin.h"
 #include "parse/geography.h"
@@ -377,7 +378,8 @@ void orvane_pi::SetB2Visible(char letter, bool on) {
 
 void orvane_pi::SetUiTheme(wxWindow* holder, int selection) {
   settings_.ui_theme = LimitUiTheme(selection);
-  ApplyTheme(holder, settings_.ui_theme);
+  // By dusk and night the host's scheme wins: the dark palette.
+  ApplyTheme(holder, DrawScheme() == Scheme::kDay ? settings_.ui_theme : 1);
   SaveSettings();
 }
 

@@ -21,6 +21,7 @@ struct ReceiverBatch;
 struct ReceiverLink;
 class NtDialog;
 struct FilterContext;
+class FrameCache;
 class SettingsDialog;
 struct FetchHandoff;
 }
@@ -35,6 +36,9 @@ static_assert(kOrvaneCapabilities == 0x0008891F, "capability bits");
 
 constexpr int kClickTimerId = 9401;
 constexpr int kClickBurstMs = 420;
+// A press and release this many pixels apart or less, with no drag beyond
+// it, is a click on the chart.
+constexpr int kChartClickSlopPx = 4;
 constexpr int64_t kCanvasRefreshGapMs = 80;
 constexpr int64_t kFixStatusGapMs = 2000;
 constexpr int64_t kNavareaChangeGapMs = 8000;
@@ -63,6 +67,8 @@ class orvane_pi : public opencpn_plugin_118 {
   void SetPositionFixEx(PlugIn_Position_Fix_Ex& pfix) override;
   void SetNMEASentence(wxString& sentence) override;
   bool MouseEventHook(wxMouseEvent& event) override;
+  // Dims the overlay and darkens the windows at dusk and night (orvane_pi_overlay.cpp).
+  void SetColorScheme(PI_ColorScheme scheme) override;
   bool RenderGLOverlayMultiCanvas(wxGLContext* pcontext, PlugIn_ViewPort* vp, int canvas_index,
                                   int priority) override;
   bool RenderOverlayMultiCanvas(wxDC& dc, PlugIn_ViewPort* vp, int canvas_index, int priority) override;
@@ -103,6 +109,8 @@ class orvane_pi : public opencpn_plugin_118 {
   void SetOverlayAlpha(double alpha);
   void SetOverlayLineWidth(double width);
   void SetPatternFill(bool on);
+  // The legend box on the chart (orvane_pi_overlay.cpp).
+  void SetShowLegend(bool on);
   // Mandatory categories may be switched off here; the next load brings them back.
   void SetTypeVisible(orvane::MsgType t, bool on);
   // Upper-cased; letters outside A..Y are ignored; mandatory letters stay set.
@@ -116,6 +124,8 @@ class orvane_pi : public opencpn_plugin_118 {
   bool InRouteCorridor(const orvane::MsiMessage& m);
   std::vector<int> RouteNavareas();
   int HitTest(double lat, double lon);
+  // Every visible message a click there touches, in store order.
+  std::vector<int> HitTestAll(double lat, double lon);
   void HighlightMessage(int index);
 
   // Overlay (orvane_pi_overlay.cpp): the filter state of one frame, count,
@@ -127,6 +137,8 @@ class orvane_pi : public opencpn_plugin_118 {
   bool has_viewport() const { return has_vp_; }
   // Tests draw stores of their own making.
   void ReplaceStoreForTesting(orvane::MessageStore store) { store_ = std::move(store); }
+  // Times a chart frame was built rather than reused.
+  int frame_builds();
 
   // The detail view of one message of the store (ui/message_detail.cpp).
   void ShowMessageDetail(int index);
@@ -219,6 +231,10 @@ class orvane_pi : public opencpn_plugin_118 {
   // waits a bounded time for it; after this no job touches the object.
   void StopFetchThread();
   bool DrawGate(int canvas_index, int priority, bool gl);
+  // A message picked on the chart: highlighted, named, and its row chosen.
+  void SelectFromChart(int index);
+  // The chart frame and geometry boxes kept between draws (orvane_pi_overlay.cpp).
+  orvane::FrameCache& frame_cache();
 
   wxWindow* canvas_ = nullptr;
   int tool_id_ = -1;
@@ -252,6 +268,10 @@ class orvane_pi : public opencpn_plugin_118 {
   wxTimer click_timer_;
   PlugIn_ViewPort last_vp_;
   bool has_vp_ = false;
+  std::shared_ptr<orvane::FrameCache> frame_cache_;
+  // A left press that may still become a click: where it was.
+  bool press_armed_ = false;
+  int press_x_ = 0, press_y_ = 0;
 
   std::unique_ptr<orvane::ReceiverLink> receiver_;
   int settings_dialog_opens_ = 0;

@@ -6,6 +6,7 @@
 
 #include "common/text.h"
 #include "overlay/frame.h"
+#include "overlay/geom_index.h"
 #include "parse/geography.h"
 
 namespace orvane {
@@ -215,13 +216,30 @@ size_t CountVisible(const MessageStore& store, const FilterContext& ctx) {
   return n;
 }
 
-int HitTest(const MessageStore& store, const FilterContext& ctx, int highlighted, double lat, double lon) {
+namespace {
+
+// How far from its box a geometry can answer a click or a hover.
+constexpr double kReachNm = std::max({kHitPointNm, kHitCircleMinNm, 0.0});
+
+// Whether geometry k of message i may hold (lat, lon) within reach; always
+// true without an index.
+bool MayReach(const GeomIndex* index, size_t i, size_t k, double lat, double lon, double reach_nm) {
+  return !index || BoxNear(index->begin(i)[k].reach, lat, lon, reach_nm);
+}
+
+}  // namespace
+
+int HitTest(const MessageStore& store, const FilterContext& ctx, int highlighted, double lat, double lon,
+            const GeomIndex* index) {
   double best = 1e9;
   int result = -1;
   for (size_t i = 0; i < store.size(); ++i) {
     const MsiMessage& m = store[i];
+    if (index && (!index->has_box(i) || !BoxNear(index->message_reach(i), lat, lon, kReachNm))) continue;
     if (static_cast<int>(i) != highlighted && !IsVisible(m, ctx)) continue;
-    for (const MsiGeom& g : m.geoms) {
+    for (size_t k = 0; k < m.geoms.size(); ++k) {
+      const MsiGeom& g = m.geoms[k];
+      if (!MayReach(index, i, k, lat, lon, kReachNm)) continue;
       if (IsArea(g)) {
         if (PolygonContains(g.points, lat, lon)) return static_cast<int>(i);
       } else if (g.kind == GEOM_CIRCLE) {
@@ -251,23 +269,60 @@ int HitTest(const MessageStore& store, const FilterContext& ctx, int highlighted
   return result;
 }
 
-int HoverMessage(const MessageStore& store, const FilterContext& ctx, double lat, double lon) {
+std::vector<int> HitTestAll(const MessageStore& store, const FilterContext& ctx, int highlighted, double lat,
+                            double lon, const GeomIndex* index) {
+  std::vector<int> hits;
   for (size_t i = 0; i < store.size(); ++i) {
     const MsiMessage& m = store[i];
-    if (!IsVisible(m, ctx)) continue;
-    for (const MsiGeom& g : m.geoms) {
-      if (g.points.empty()) continue;  // no anchor to be near
-      const LatLon a = GeomAnchor(g);
-      if (DistanceNm(lat, lon, a.first, a.second) <= kHoverNm) return static_cast<int>(i);
+    if (index && (!index->has_box(i) || !BoxNear(index->message_reach(i), lat, lon, kReachNm))) continue;
+    if (static_cast<int>(i) != highlighted && !IsVisible(m, ctx)) continue;
+    bool hit = false;
+    for (size_t k = 0; k < m.geoms.size() && !hit; ++k) {
+      const MsiGeom& g = m.geoms[k];
+      if (!MayReach(index, i, k, lat, lon, kReachNm) || g.points.empty()) continue;
+      if (IsArea(g)) {
+        hit = PolygonContains(g.points, lat, lon);
+      } else if (g.kind == GEOM_CIRCLE) {
+        hit = DistanceNm(lat, lon, g.points[0].first, g.points[0].second) <= std::max(SafeRadius(g.radius_nm), kHitCircleMinNm);
+      } else if (CorridorNm(g) > 0.0) {
+        hit = DistanceToEdgesNm(g, lat, lon) <= std::max(CorridorNm(g), kHitCircleMinNm);
+      } else {
+        hit = (IsLine(g) ? DistanceToEdgesNm(g, lat, lon) : GeomDistanceNm(g, lat, lon)) < kHitPointNm;
+      }
     }
+    if (hit) hits.push_back(static_cast<int>(i));
+  }
+  return hits;
+}
+
+int HoverMessage(const MessageStore& store, const FilterContext& ctx, double lat, double lon, const GeomIndex* index) {
+  for (size_t i = 0; i < store.size(); ++i) {
+    const MsiMessage& m = store[i];
+    bool near = false;
+    if (index && (!index->has_box(i) || !BoxNear(index->message_reach(i), lat, lon, kHoverNm))) continue;
+    for (size_t k = 0; k < m.geoms.size() && !near; ++k) {
+      const MsiGeom& g = m.geoms[k];
+      if (g.points.empty()) continue;  // no anchor to be near
+      if (index) {
+        const LatLon& a = index->begin(i)[k].anchor;
+        if (std::fabs(a.first - lat) > kHoverNm / 60.0 + 1e-9) continue;
+        near = DistanceNm(lat, lon, a.first, a.second) <= kHoverNm;
+      } else {
+        const LatLon a = GeomAnchor(g);
+        near = DistanceNm(lat, lon, a.first, a.second) <= kHoverNm;
+      }
+    }
+    if (near && IsVisible(m, ctx)) return static_cast<int>(i);
   }
   // Far from every anchor, but inside an area, circle or corridor: that
   // warning is what is here.
   for (size_t i = 0; i < store.size(); ++i) {
     const MsiMessage& m = store[i];
-    if (!IsVisible(m, ctx)) continue;
-    for (const MsiGeom& g : m.geoms)
-      if (Covers(g, lat, lon)) return static_cast<int>(i);
+    bool covers = false;
+    if (index && (!index->has_box(i) || !BoxNear(index->message_reach(i), lat, lon, 0.0))) continue;
+    for (size_t k = 0; k < m.geoms.size() && !covers; ++k)
+      covers = MayReach(index, i, k, lat, lon, 0.0) && Covers(m.geoms[k], lat, lon);
+    if (covers && IsVisible(m, ctx)) return static_cast<int>(i);
   }
   return -1;
 }

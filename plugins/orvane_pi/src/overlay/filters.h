@@ -11,6 +11,8 @@
 
 namespace orvane {
 
+class GeomIndex;
+
 constexpr double kEarthDiameterNm = 6880.13;  // twice 3440.065 NM
 constexpr double kHitPointNm = 2.0;           // points and lines answer a click this close
 constexpr double kHitCircleMinNm = 0.5;       // a tiny circle still answers a click this close
@@ -62,11 +64,21 @@ size_t CountVisible(const MessageStore& store, const FilterContext& ctx);
 // nearest circle, corridor (within its width), point or line (within 2 NM
 // of a leg) within reach. Hidden messages count only
 // when highlighted. -1 for none.
-int HitTest(const MessageStore& store, const FilterContext& ctx, int highlighted, double lat, double lon);
+// With an index synced to the store, geometries whose box is out of reach
+// are passed over unread; the answer is the same.
+int HitTest(const MessageStore& store, const FilterContext& ctx, int highlighted, double lat, double lon,
+            const GeomIndex* index = nullptr);
+
+// Every message a click at (lat, lon) touches by the rules of HitTest (an
+// area holding it, a circle or corridor across its width, a point or line
+// within 2 NM), in store order.
+std::vector<int> HitTestAll(const MessageStore& store, const FilterContext& ctx, int highlighted, double lat,
+                            double lon, const GeomIndex* index = nullptr);
 
 // The first visible message with a geometry anchor within 12 NM; else the
 // first whose area, circle or corridor holds the position; else -1.
-int HoverMessage(const MessageStore& store, const FilterContext& ctx, double lat, double lon);
+int HoverMessage(const MessageStore& store, const FilterContext& ctx, double lat, double lon,
+                 const GeomIndex* index = nullptr);
 // "station | TYPE - title | text", the text cut to 160 bytes and "...".
 // The station is looked up in the message's NAVAREA, else in `navarea`
 // (the ship's); a letter with no station there is shown alone.

@@ -19,33 +19,6 @@ double SafeClamp(double v, double lo, double hi) {
 
 int RoundHalfAway(double v) { return static_cast<int>(std::lround(v)); }
 
-// Box of a geometry in degrees, longitudes unwrapped along its points.
-struct Box {
-  double lat_min, lat_max, lon_min, lon_max;
-};
-
-Box GeomBox(const MsiGeom& g) {
-  const std::vector<LatLon> pts = UnwrapLongitudes(g.points);
-  Box b{pts[0].first, pts[0].first, pts[0].second, pts[0].second};
-  for (const LatLon& p : pts) {
-    b.lat_min = std::min(b.lat_min, p.first);
-    b.lat_max = std::max(b.lat_max, p.first);
-    b.lon_min = std::min(b.lon_min, p.second);
-    b.lon_max = std::max(b.lon_max, p.second);
-  }
-  if ((g.kind == GEOM_CIRCLE || g.kind == GEOM_POLYLINE) && g.radius_nm > 0.0) {
-    const double r = std::isfinite(g.radius_nm) ? g.radius_nm : 1e12;
-    const double dlat = r / 60.0;
-    const double c = std::cos(std::max(std::fabs(b.lat_min), std::fabs(b.lat_max)) * kPi / 180.0);
-    const double dlon = c > 1e-6 ? r / (60.0 * c) : 360.0;
-    b.lat_min -= dlat;
-    b.lat_max += dlat;
-    b.lon_min -= std::min(dlon, 360.0);
-    b.lon_max += std::min(dlon, 360.0);
-  }
-  return b;
-}
-
 bool Overlaps(double a0, double a1, double b0, double b1) { return a0 <= b1 && b0 <= a1; }
 
 }  // namespace
@@ -65,6 +38,38 @@ DrawColourResult DrawColour(MsgType t, float overlay_alpha) {
   return c;
 }
 
+namespace {
+Scheme g_scheme = Scheme::kDay;  // the host's scheme; set on the UI thread only
+}  // namespace
+
+void SetDrawScheme(Scheme s) { g_scheme = s; }
+Scheme DrawScheme() { return g_scheme; }
+
+float SchemeLevel() { return g_scheme == Scheme::kNight ? 0.3f : g_scheme == Scheme::kDusk ? 0.55f : 1.0f; }
+
+TypeRgb SchemeColour(const TypeRgb& c) {
+  const float k = SchemeLevel();
+  auto dim = [k](float v) { return static_cast<float>(SafeClamp(v, 0.0, 1.0)) * k; };
+  return {dim(c.r), dim(c.g), dim(c.b), c.a};
+}
+
+TypeRgb SchemeText() {
+  return g_scheme == Scheme::kDay ? TypeRgb{20 / 255.f, 20 / 255.f, 20 / 255.f, 1.0f}
+                                  : SchemeColour({0.85f, 0.85f, 0.8f, 1.0f});
+}
+
+TypeRgb SchemeTextBackground() {
+  return g_scheme == Scheme::kDay ? TypeRgb{1.0f, 1.0f, 220 / 255.f, 1.0f} : TypeRgb{0.07f, 0.07f, 0.065f, 1.0f};
+}
+
+TypeRgb SymbolHalo() { return SchemeColour({1.0f, 1.0f, 1.0f, 0.95f}); }
+
+TypeRgb SymbolColour(MsgType t) {
+  const BucketStyle s = EffectiveStyle(t);
+  auto dark = [](float v) { return static_cast<float>(SafeClamp(v, 0.0, 1.0) * 0.8); };
+  return SchemeColour({dark(s.rgba.r), dark(s.rgba.g), dark(s.rgba.b), 1.0f});
+}
+
 bool PointInView(double lat, double lon, const ViewBounds* view) {
   if (!view || !view->valid) return true;
   if (lat < view->lat_min - kViewMarginDeg || lat > view->lat_max + kViewMarginDeg) return false;
@@ -76,7 +81,11 @@ bool PointInView(double lat, double lon, const ViewBounds* view) {
 
 bool GeomInView(const MsiGeom& g, const ViewBounds* view) {
   if (!view || !view->valid || g.points.empty()) return true;
-  const Box b = GeomBox(g);
+  return BoxInView(GeomBox(g), view);
+}
+
+bool BoxInView(const GeoBox& b, const ViewBounds* view) {
+  if (!view || !view->valid) return true;
   if (!Overlaps(b.lat_min, b.lat_max, view->lat_min - kViewMarginDeg, view->lat_max + kViewMarginDeg)) return false;
   if (view->lon_min > view->lon_max) return true;  // across the antimeridian: latitude only
   if (b.lon_max - b.lon_min >= 360.0) return true;
@@ -298,8 +307,130 @@ PixPoint RimPoint(const PixPoint& c, double r, int i, int n) {
   return {ClampPixel(c.x + r * std::cos(a)), ClampPixel(c.y + r * std::sin(a))};
 }
 
-Frame BuildFrame(const MessageStore& store, const FilterContext& ctx, const Settings& settings,
-                 const ViewBounds* view, int highlighted, const PixelProjector& project) {
+namespace {
+
+DrawItem Prototype(const MsiMessage& m, int i, bool hl, const Settings& settings, double scale) {
+  DrawItem proto;
+  proto.message = i;
+  proto.type = m.type;
+  proto.highlighted = hl;
+  proto.doubtful = m.source == "receiver:garbled";
+  proto.colour = DrawColour(m.type, static_cast<float>(settings.overlay_alpha));
+  proto.base_alpha = proto.colour.a;
+  if (hl) proto.colour.a = std::min(proto.colour.a + 0.15f, 0.9f);
+  proto.line_weight = hl ? 5 : std::max(RoundHalfAway(SafeClamp(settings.overlay_line_width, 1.0, 64.0)), 1);
+  proto.style = EffectiveStyle(m.type);
+  if (DrawScheme() != Scheme::kDay) {
+    const TypeRgb c = SchemeColour({proto.colour.r, proto.colour.g, proto.colour.b, proto.colour.a});
+    proto.colour.r = c.r;
+    proto.colour.g = c.g;
+    proto.colour.b = c.b;
+    proto.style.rgba = SchemeColour(proto.style.rgba);
+    // A stripe of no colour of its own takes the pink the renderers fall back to.
+    const TypeRgb& st = proto.style.stripe_rgba;
+    proto.style.stripe_rgba = SchemeColour(st.a > 0.01f ? st : TypeRgb{1.0f, 0.55f, 0.85f, 0.55f});
+  }
+  proto.pattern = settings.pattern_fill ? proto.colour.kind : PATTERN_NONE;
+  if (proto.pattern == PATTERN_STRIPE) {
+    proto.stipple_period = StipplePeriod(PatternPitch(proto.style.pitch_px), proto.line_weight, scale);
+    proto.stipple_thickness = std::max(proto.stipple_period / 2, 2);
+  } else if (proto.pattern == PATTERN_HATCH) {
+    proto.stipple_period = StipplePeriod(PatternSpacing(proto.style.spacing_px), proto.line_weight, scale);
+    proto.stipple_thickness = PatternLineWidth(proto.style.line_width_px);
+  }
+  return proto;
+}
+
+// Width and height of what an item covers, in pixels.
+PixPoint ItemExtent(const DrawItem& it) {
+  if (it.shape == DrawShape::kCircle) return {2.0 * it.radius_px, 2.0 * it.radius_px};
+  if (it.points.empty()) return {0.0, 0.0};
+  double x0 = it.points[0].x, x1 = x0, y0 = it.points[0].y, y1 = y0;
+  for (const PixPoint& p : it.points) {
+    x0 = std::min(x0, p.x);
+    x1 = std::max(x1, p.x);
+    y0 = std::min(y0, p.y);
+    y1 = std::max(y1, p.y);
+  }
+  const double pad = it.shape == DrawShape::kCorridor ? 2.0 * it.radius_px : 0.0;
+  return {x1 - x0 + pad, y1 - y0 + pad};
+}
+
+// Small on the screen: a shape of a few pixels reads as its symbol alone,
+// and a pattern finer than nothing it could show is left out.
+void FitToScreen(DrawItem* it) {
+  if (it->shape == DrawShape::kPoint || it->highlighted) return;
+  const PixPoint ext = ItemExtent(*it);
+  if (it->shape != DrawShape::kCircle && ext.x < kSymbolOnlyPx && ext.y < kSymbolOnlyPx) {
+    it->shape = DrawShape::kPoint;
+    it->points.clear();
+    it->triangles.clear();
+    it->pieces.clear();
+    return;
+  }
+  if (it->pattern != PATTERN_NONE && ext.x < it->stipple_period && ext.y < it->stipple_period) it->pattern_pass = false;
+}
+
+// The items of one geometry of a drawn message; false when it draws nothing.
+template <class Pix>
+bool AddGeometry(const DrawItem& proto, const MsiGeom& g, const LatLon& anchor, const Pix& pix,
+                 std::vector<LatLon>* ring, Frame* frame) {
+  const size_t n = g.points.size();
+  if ((g.kind == GEOM_POLYGON || g.kind == GEOM_POLYLINE) && n >= 2) {
+    *ring = g.points;
+    if (g.kind == GEOM_POLYGON) SortRingByAngle(ring);
+    DrawItem it = proto;
+    const bool corridor = g.kind == GEOM_POLYLINE && std::isfinite(g.radius_nm) && g.radius_nm > 0.0;
+    it.shape = g.kind == GEOM_POLYGON && n >= 3 ? DrawShape::kPolygon
+               : corridor                       ? DrawShape::kCorridor
+                                                : DrawShape::kPolyline;
+    it.points.reserve(n);
+    for (const LatLon& p : *ring) it.points.push_back(pix(p.first, p.second));
+    it.anchor = pix(anchor.first, anchor.second);
+    if (corridor) {
+      // Half-width in pixels measured north of the first vertex, as a
+      // circle's radius is; at least a visible band.
+      const double lat = (*ring)[0].first, r = std::min(g.radius_nm, 500.0);
+      double ref = lat + r / 60.0;
+      if (ref > 90.0) ref = lat - r / 60.0;
+      const PixPoint e = pix(SafeClamp(ref, -90.0, 90.0), (*ring)[0].second);
+      it.radius_px = SafeClamp(std::fabs(e.y - it.points[0].y), 2.0, kPixelLimit);
+    }
+    FitToScreen(&it);
+    if (it.shape == DrawShape::kPolygon) it.triangles = TriangulateRing(it.points);
+    if (it.shape == DrawShape::kCorridor) it.pieces = CorridorPieces(it.points, it.radius_px);
+    frame->items.push_back(std::move(it));
+  } else if (g.kind == GEOM_CIRCLE && n >= 1) {
+    DrawItem it = proto;
+    it.shape = DrawShape::kCircle;
+    const double lat = g.points[0].first, lon = g.points[0].second;
+    it.anchor = pix(lat, lon);
+    const double r = std::isfinite(g.radius_nm) ? std::max(g.radius_nm, 0.0) : 0.0;
+    // The reference point goes south when north would pass the pole.
+    double ref = lat + r / 60.0;
+    if (ref > 90.0) ref = lat - r / 60.0;
+    ref = SafeClamp(ref, -90.0, 90.0);
+    const PixPoint e = pix(ref, lon);
+    it.radius_px = SafeClamp(std::fabs(e.y - it.anchor.y), kMinCircleRadiusPx, kPixelLimit);
+    FitToScreen(&it);
+    frame->items.push_back(std::move(it));
+  } else if (g.kind == GEOM_POINT && n >= 1) {
+    DrawItem it = proto;
+    it.shape = DrawShape::kPoint;
+    it.anchor = pix(anchor.first, anchor.second);
+    frame->items.push_back(std::move(it));
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// The frame of the messages in `drawn` (store indices, in order), or of
+// every visible message when it is null. With an index, geometries are
+// culled and anchored by its entries.
+Frame BuildFrameOf(const MessageStore& store, const std::vector<int>* drawn, const FilterContext& ctx,
+                   const Settings& settings, const ViewBounds* view, int highlighted, const PixelProjector& project,
+                   const GeomIndex* index) {
   Frame frame;
   auto pix = [&](double lat, double lon) {
     PixPoint p = project(lat, lon);
@@ -310,83 +441,112 @@ Frame BuildFrame(const MessageStore& store, const FilterContext& ctx, const Sett
 
   const double scale = view ? view->chart_scale : 1.0;
   std::vector<LatLon> ring;
-  for (size_t i = 0; i < store.size(); ++i) {
+  auto add_message = [&](size_t i, bool counted) {
     const MsiMessage& m = store[i];
     const bool hl = static_cast<int>(i) == highlighted;
-    if (!hl && !IsVisible(m, ctx)) continue;
-
-    DrawItem proto;
-    proto.message = static_cast<int>(i);
-    proto.type = m.type;
-    proto.highlighted = hl;
-    proto.doubtful = m.source == "receiver:garbled";
-    proto.colour = DrawColour(m.type, static_cast<float>(settings.overlay_alpha));
-    proto.base_alpha = proto.colour.a;
-    if (hl) proto.colour.a = std::min(proto.colour.a + 0.15f, 0.9f);
-    proto.line_weight = hl ? 5 : std::max(RoundHalfAway(SafeClamp(settings.overlay_line_width, 1.0, 64.0)), 1);
-    proto.style = EffectiveStyle(m.type);
-    proto.pattern = settings.pattern_fill ? proto.colour.kind : PATTERN_NONE;
-    if (proto.pattern == PATTERN_STRIPE) {
-      proto.stipple_period = StipplePeriod(PatternPitch(proto.style.pitch_px), proto.line_weight, scale);
-      proto.stipple_thickness = std::max(proto.stipple_period / 2, 2);
-    } else if (proto.pattern == PATTERN_HATCH) {
-      proto.stipple_period = StipplePeriod(PatternSpacing(proto.style.spacing_px), proto.line_weight, scale);
-      proto.stipple_thickness = PatternLineWidth(proto.style.line_width_px);
-    }
-
-    for (const MsiGeom& g : m.geoms) {
-      if (!hl && !GeomInView(g, view)) continue;
-      const size_t n = g.points.size();
-      if ((g.kind == GEOM_POLYGON || g.kind == GEOM_POLYLINE) && n >= 2) {
-        ring = g.points;
-        if (g.kind == GEOM_POLYGON) SortRingByAngle(&ring);
-        DrawItem it = proto;
-        const bool corridor = g.kind == GEOM_POLYLINE && std::isfinite(g.radius_nm) && g.radius_nm > 0.0;
-        it.shape = g.kind == GEOM_POLYGON && n >= 3 ? DrawShape::kPolygon
-                   : corridor                       ? DrawShape::kCorridor
-                                                    : DrawShape::kPolyline;
-        it.points.reserve(n);
-        for (const LatLon& p : ring) it.points.push_back(pix(p.first, p.second));
-        const LatLon a = GeomAnchor(g);
-        it.anchor = pix(a.first, a.second);
-        if (it.shape == DrawShape::kPolygon) it.triangles = TriangulateRing(it.points);
-        if (corridor) {
-          // Half-width in pixels measured north of the first vertex, as a
-          // circle's radius is; at least a visible band.
-          const double lat = ring[0].first, r = std::min(g.radius_nm, 500.0);
-          double ref = lat + r / 60.0;
-          if (ref > 90.0) ref = lat - r / 60.0;
-          const PixPoint e = pix(SafeClamp(ref, -90.0, 90.0), ring[0].second);
-          it.radius_px = SafeClamp(std::fabs(e.y - it.points[0].y), 2.0, kPixelLimit);
-          it.pieces = CorridorPieces(it.points, it.radius_px);
-        }
-        frame.items.push_back(std::move(it));
-      } else if (g.kind == GEOM_CIRCLE && n >= 1) {
-        DrawItem it = proto;
-        it.shape = DrawShape::kCircle;
-        const double lat = g.points[0].first, lon = g.points[0].second;
-        it.anchor = pix(lat, lon);
-        const double r = std::isfinite(g.radius_nm) ? std::max(g.radius_nm, 0.0) : 0.0;
-        // The reference point goes south when north would pass the pole.
-        double ref = lat + r / 60.0;
-        if (ref > 90.0) ref = lat - r / 60.0;
-        ref = SafeClamp(ref, -90.0, 90.0);
-        const PixPoint e = pix(ref, lon);
-        it.radius_px = SafeClamp(std::fabs(e.y - it.anchor.y), kMinCircleRadiusPx, kPixelLimit);
-        frame.items.push_back(std::move(it));
-      } else if (g.kind == GEOM_POINT && n >= 1) {
-        DrawItem it = proto;
-        it.shape = DrawShape::kPoint;
-        const LatLon a = GeomAnchor(g);
-        it.anchor = pix(a.first, a.second);
-        frame.items.push_back(std::move(it));
+    const DrawItem proto = Prototype(m, static_cast<int>(i), hl, settings, scale);
+    const size_t before = frame.items.size();
+    for (size_t k = 0; k < m.geoms.size(); ++k) {
+      const MsiGeom& g = m.geoms[k];
+      LatLon anchor;
+      if (index) {
+        const GeomIndex::Entry& e = index->begin(i)[k];
+        if (!hl && !e.empty && !BoxInView(e.box, view)) continue;
+        anchor = e.anchor;
       } else {
-        continue;
+        if (!hl && !GeomInView(g, view)) continue;
+        anchor = GeomAnchor(g);
       }
-      frame.drawn = true;
+      if (AddGeometry(proto, g, anchor, pix, &ring, &frame)) frame.drawn = true;
+    }
+    if (counted && frame.items.size() > before) {
+      const int t = static_cast<int>(m.type);
+      ++frame.counts[t >= 0 && t < kMsgTypeCount ? t : static_cast<int>(OTHER)];
+    }
+  };
+  if (drawn) {
+    for (int i : *drawn)
+      add_message(static_cast<size_t>(i), i != highlighted || IsVisible(store[static_cast<size_t>(i)], ctx));
+  } else {
+    for (size_t i = 0; i < store.size(); ++i) {
+      const bool visible = IsVisible(store[i], ctx);
+      if (visible || static_cast<int>(i) == highlighted) add_message(i, visible);
     }
   }
   return frame;
+}
+
+// What the items' colours, patterns and widths are made of, to see a
+// change of the colour table or the drawing settings.
+std::vector<float> StyleKey(const Settings& s) {
+  std::vector<float> key{static_cast<float>(s.overlay_alpha), static_cast<float>(s.overlay_line_width),
+                         s.pattern_fill ? 1.0f : 0.0f, static_cast<float>(DrawScheme())};
+  for (int t = 0; t < kMsgTypeCount; ++t) {
+    const BucketStyle b = EffectiveStyle(static_cast<MsgType>(t));
+    key.insert(key.end(), {b.rgba.r, b.rgba.g, b.rgba.b, b.rgba.a, static_cast<float>(b.kind), b.stripe_rgba.r,
+                           b.stripe_rgba.g, b.stripe_rgba.b, b.stripe_rgba.a, b.pitch_px, b.spacing_px,
+                           b.line_width_px});
+  }
+  return key;
+}
+
+}  // namespace
+
+std::vector<std::vector<PixPoint>> RouteBand(const std::vector<LatLon>& route, double corridor_nm,
+                                             const PixelProjector& project) {
+  if (route.empty() || !(corridor_nm > 0.0)) return {};
+  auto pix = [&](double lat, double lon) {
+    const PixPoint p = project(lat, lon);
+    return PixPoint{ClampPixel(p.x), ClampPixel(p.y)};
+  };
+  std::vector<PixPoint> line;
+  for (const LatLon& w : route) line.push_back(pix(w.first, w.second));
+  // Half-width measured north of the first waypoint, as a corridor's is.
+  const double lat = route[0].first, r = std::min(corridor_nm, 5000.0);
+  double ref = lat + r / 60.0;
+  if (ref > 90.0) ref = lat - r / 60.0;
+  const PixPoint e = pix(SafeClamp(ref, -90.0, 90.0), route[0].second);
+  return CorridorPieces(line, SafeClamp(std::fabs(e.y - line[0].y), 1.0, kPixelLimit));
+}
+
+Frame BuildFrame(const MessageStore& store, const FilterContext& ctx, const Settings& settings,
+                 const ViewBounds* view, int highlighted, const PixelProjector& project) {
+  return BuildFrameOf(store, nullptr, ctx, settings, view, highlighted, project, nullptr);
+}
+
+const Frame& FrameCache::Get(const MessageStore& store, const FilterContext& ctx, const Settings& settings,
+                             const ViewBounds& view, const std::vector<double>& view_key, int highlighted,
+                             const PixelProjector& project) {
+  index_.Sync(store);
+  // The messages this frame draws: culled by their boxes first, the
+  // filters asked only of those in view.
+  drawn_scratch_.clear();
+  for (size_t i = 0; i < store.size(); ++i) {
+    const bool hl = static_cast<int>(i) == highlighted;
+    bool in_view = hl;
+    if (!in_view && index_.has_box(i) && BoxInView(index_.message_box(i), &view))
+      for (const GeomIndex::Entry* e = index_.begin(i); !in_view && e != index_.end(i); ++e)
+        in_view = !e->empty && BoxInView(e->box, &view);
+    if (in_view && (hl || IsVisible(store[i], ctx))) drawn_scratch_.push_back(static_cast<int>(i));
+  }
+  std::vector<float> style = StyleKey(settings);
+  // A highlighted message is drawn either way; whether it counts is its own.
+  const bool hl_visible = highlighted >= 0 && static_cast<size_t>(highlighted) < store.size() &&
+                          IsVisible(store[static_cast<size_t>(highlighted)], ctx);
+  const bool same = valid_ && view_key == view_key_ && index_.generation() == generation_ &&
+                    highlighted == highlighted_ && hl_visible == hl_visible_ && style == style_ &&
+                    drawn_scratch_ == drawn_;
+  if (same) return frame_;
+  frame_ = BuildFrameOf(store, &drawn_scratch_, ctx, settings, &view, highlighted, project, &index_);
+  ++builds_;
+  valid_ = true;
+  view_key_ = view_key;
+  generation_ = index_.generation();
+  highlighted_ = highlighted;
+  hl_visible_ = hl_visible;
+  style_ = std::move(style);
+  drawn_.swap(drawn_scratch_);
+  return frame_;
 }
 
 }  // namespace orvane

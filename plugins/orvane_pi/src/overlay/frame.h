@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "overlay/filters.h"
+#include "overlay/geom_index.h"
 #include "overlay/taxonomy.h"
 #include "parse/msi_model.h"
 #include "settings/settings.h"
@@ -29,6 +30,34 @@ constexpr double kMinCircleRadiusPx = 6.0;
 constexpr double kPixelLimit = 1.0e6;
 constexpr int kDiscRimPoints = 49;  // i = 0..48, the last closing the fan
 constexpr int kCircleOutlinePoints = 48;
+// A line or area narrower and lower than this on the screen is drawn as its
+// category symbol alone.
+constexpr double kSymbolOnlyPx = 4.0;
+
+// The colour scheme the overlay draws in: by day as the colour table says;
+// at dusk and at night every colour is dimmed, white included.
+enum class Scheme { kDay = 0, kDusk = 1, kNight = 2 };
+void SetDrawScheme(Scheme s);
+Scheme DrawScheme();
+// The share of its brightness a colour keeps: 1, 0.55 at dusk, 0.3 at night.
+float SchemeLevel();
+// A colour as the current scheme draws it (alpha unchanged).
+TypeRgb SchemeColour(const TypeRgb& c);
+// Label and legend text and their background in the current scheme: dark
+// on pale by day, dim on near-black at dusk and night.
+TypeRgb SchemeText();
+TypeRgb SchemeTextBackground();
+// The white halo under symbols, dimmed with the scheme.
+TypeRgb SymbolHalo();
+
+// Category symbols: strokes in the category's colour, darkened so light
+// colours hold against their white halo.
+constexpr float kSymbolStrokeWidth = 2.0f;
+// The halo: a disc behind the symbol, reaching past its strokes (the
+// OpenGL path draws it with this many sides).
+constexpr double kSymbolHaloRadius = 11.5;
+constexpr int kSymbolHaloSides = 8;
+TypeRgb SymbolColour(MsgType t);
 
 // Rounds to the nearest integer, halves away from zero, after clamping.
 int RoundPixel(double v);
@@ -45,6 +74,8 @@ bool PointInView(double lat, double lon, const ViewBounds* view);
 // Bounding box of the geometry (circles with their radius) against the view
 // widened by half a degree; a view across the antimeridian tests latitude only.
 bool GeomInView(const MsiGeom& g, const ViewBounds* view);
+// The same test for a box from GeomBox (of a geometry with points).
+bool BoxInView(const GeoBox& b, const ViewBounds* view);
 
 // Longitudes made continuous along the list (no jump of more than 180
 // degrees between neighbours), so a shape across the antimeridian stays whole.
@@ -101,10 +132,14 @@ struct DrawItem {
   int line_weight = 1;
   int stipple_period = 0;     // stripe or hatch period in pixels
   int stipple_thickness = 0;  // band or line thickness in pixels
+  bool pattern_pass = true;   // false: a fill smaller than one pattern period shows no pattern
 };
 
 struct Frame {
   std::vector<DrawItem> items;
+  // Visible messages drawn in this frame, by category (the legend's counts;
+  // a highlighted message the filters hide is not counted).
+  std::array<int, kMsgTypeCount> counts{};
   std::vector<PixPoint> stations;  // NAVTEX transmitters in view
   bool drawn = false;              // at least one geometry drawn
 };
@@ -116,6 +151,42 @@ using PixelProjector = std::function<PixPoint(double lat, double lon)>;
 // geometries in view (all of them for the highlighted one).
 Frame BuildFrame(const MessageStore& store, const FilterContext& ctx, const Settings& settings,
                  const ViewBounds* view, int highlighted, const PixelProjector& project);
+
+// The route filter's corridor as a band of corridor_nm about the route's
+// legs in pixels (convex pieces, as CorridorPieces); empty without a route.
+std::vector<std::vector<PixPoint>> RouteBand(const std::vector<LatLon>& route, double corridor_nm,
+                                             const PixelProjector& project);
+// The band's faint fill.
+constexpr float kRouteBandRgba[4] = {0.35f, 0.45f, 0.6f, 0.14f};
+
+// The last frame, built again only when the view port, the store's
+// geometries, the drawing settings or colours, the highlight or the set of
+// drawn messages change; and the boxes the mouse passes use.
+class FrameCache {
+ public:
+  // view_key: every view port value the projection depends on.
+  const Frame& Get(const MessageStore& store, const FilterContext& ctx, const Settings& settings,
+                   const ViewBounds& view, const std::vector<double>& view_key, int highlighted,
+                   const PixelProjector& project);
+  // The boxes of the store's geometries, brought up to date.
+  const GeomIndex& Index(const MessageStore& store) {
+    index_.Sync(store);
+    return index_;
+  }
+  int builds() const { return builds_; }
+
+ private:
+  GeomIndex index_;
+  Frame frame_;
+  bool valid_ = false;
+  std::vector<double> view_key_;
+  uint64_t generation_ = 0;
+  int highlighted_ = -1;
+  bool hl_visible_ = false;
+  std::vector<float> style_;
+  std::vector<int> drawn_, drawn_scratch_;
+  int builds_ = 0;
+};
 
 // Rim point i of n around a centre, clamped.
 PixPoint RimPoint(const PixPoint& c, double r, int i, int n);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace orvane {
@@ -47,85 +48,128 @@ const GlSymbol& SymbolOf(MsgType t) {
   return i >= 0 && i < kMsgTypeCount ? kTable[i] : kRing;
 }
 
-void Vertex(const PixPoint& p) { glVertex2d(p.x, p.y); }
+// Vertices of the primitive being sent, x y pairs, drawn from a client
+// array: one call per primitive instead of one per vertex.
+class Batch {
+ public:
+  void Clear() { v_.clear(); }
+  // As glVertex2d would hand them on: GL keeps positions as floats.
+  void Add(double x, double y) { v_.insert(v_.end(), {static_cast<float>(x), static_cast<float>(y)}); }
+  void Add(const PixPoint& p) { Add(p.x, p.y); }
+  void Draw(GLenum mode) {
+    if (v_.empty()) return;
+    glBegin(mode);
+    for (size_t i = 0; i < v_.size(); i += 2) glVertex2fv(&v_[i]);
+    glEnd();
+    v_.clear();
+  }
 
-void DrawSymbol(MsgType t, const PixPoint& at) {
-  const GlSymbol& s = SymbolOf(t);
-  glColor4f(1.0f, 1.0f, 1.0f, 0.95f);
-  glLineWidth(2.0f);
-  for (const auto& loop : s.loops) {
-    glBegin(GL_LINE_LOOP);
-    for (const Off& o : loop) glVertex2d(at.x + o.x, at.y + o.y);
-    glEnd();
+ private:
+  std::vector<float> v_;
+};
+
+// A symbol's closed outlines and lines as separate segments, offsets from
+// its place, made once per category; drawn in one call with its rings.
+const std::vector<std::array<double, 4>>& Segments(MsgType t) {
+  static std::array<std::vector<std::array<double, 4>>, kMsgTypeCount + 1> cache;
+  static std::array<bool, kMsgTypeCount + 1> made{};
+  const int i = static_cast<int>(t) >= 0 && static_cast<int>(t) < kMsgTypeCount ? static_cast<int>(t) : kMsgTypeCount;
+  if (!made[i]) {
+    const GlSymbol& s = SymbolOf(t);
+    auto& out = cache[i];
+    for (const auto& loop : s.loops)
+      for (size_t k = 0; k < loop.size(); ++k) {
+        const Off& p = loop[k];
+        const Off& q = loop[(k + 1) % loop.size()];
+        out.push_back({double(p.x), double(p.y), double(q.x), double(q.y)});
+      }
+    for (const auto& l : s.lines) out.push_back({double(l[0]), double(l[1]), double(l[2]), double(l[3])});
+    made[i] = true;
   }
-  if (!s.lines.empty()) {
-    glBegin(GL_LINES);
-    for (const auto& l : s.lines) {
-      glVertex2d(at.x + l[0], at.y + l[1]);
-      glVertex2d(at.x + l[2], at.y + l[3]);
-    }
-    glEnd();
-  }
-  for (const Ring& r : s.rings) {
-    glBegin(GL_LINE_LOOP);
-    for (int i = 0; i < r.sides; ++i) Vertex(RimPoint(at, r.radius, i, r.sides));
-    glEnd();
-  }
-  glPointSize(5.0f);
-  glColor4f(0.85f, 0.05f, 0.05f, 1.0f);
-  glBegin(GL_POINTS);
-  Vertex(at);
-  glEnd();
+  return cache[i];
 }
 
-void FillShape(const DrawItem& it) {
-  if (it.shape == DrawShape::kCorridor) {
-    for (const std::vector<PixPoint>& piece : it.pieces) {
-      glBegin(GL_TRIANGLE_FAN);
-      for (const PixPoint& p : piece) Vertex(p);
-      glEnd();
+// The symbol's strokes in its category's colour over a white halo: an
+// octagon behind it (a rounder disc costs the software rasteriser twice the
+// frame). No change of line width between items, so the GL keeps gathering
+// their vertices into few draws.
+void DrawSymbol(Batch& batch, MsgType t, const PixPoint& at) {
+  const GlSymbol& s = SymbolOf(t);
+  const TypeRgb c = SymbolColour(t);
+  const TypeRgb halo = SymbolHalo();
+  glColor4f(halo.r, halo.g, halo.b, halo.a);
+  batch.Add(at);
+  for (int i = 0; i <= kSymbolHaloSides; ++i) batch.Add(RimPoint(at, kSymbolHaloRadius, i, kSymbolHaloSides));
+  batch.Draw(GL_TRIANGLE_FAN);
+  glLineWidth(kSymbolStrokeWidth);
+  glColor4f(c.r, c.g, c.b, 1.0f);
+  for (const auto& seg : Segments(t)) {
+    batch.Add(at.x + seg[0], at.y + seg[1]);
+    batch.Add(at.x + seg[2], at.y + seg[3]);
+  }
+  for (const Ring& r : s.rings)
+    for (int i = 0; i < r.sides; ++i) {
+      batch.Add(RimPoint(at, r.radius, i, r.sides));
+      batch.Add(RimPoint(at, r.radius, (i + 1) % r.sides, r.sides));
     }
+  batch.Draw(GL_LINES);
+}
+
+void FillShape(Batch& batch, const DrawItem& it) {
+  if (it.shape == DrawShape::kCorridor) {
+    // Each convex piece's fan, as the triangles it is made of.
+    for (const std::vector<PixPoint>& piece : it.pieces)
+      for (size_t k = 1; k + 1 < piece.size(); ++k) {
+        batch.Add(piece[0]);
+        batch.Add(piece[k]);
+        batch.Add(piece[k + 1]);
+      }
+    batch.Draw(GL_TRIANGLES);
     return;
   }
   if (!it.triangles.empty()) {
     // An area that is not convex: its own triangles, not a fan that would
     // spill over its bays.
-    glBegin(GL_TRIANGLES);
-    for (const PixPoint& p : it.triangles) Vertex(p);
-    glEnd();
+    for (const PixPoint& p : it.triangles) batch.Add(p);
+    batch.Draw(GL_TRIANGLES);
     return;
   }
-  glBegin(GL_TRIANGLE_FAN);
+  batch.Add(it.anchor);
   if (it.shape == DrawShape::kCircle) {
-    Vertex(it.anchor);
-    for (int i = 0; i < kDiscRimPoints; ++i) Vertex(RimPoint(it.anchor, it.radius_px, i, kDiscRimPoints - 1));
+    for (int i = 0; i < kDiscRimPoints; ++i) batch.Add(RimPoint(it.anchor, it.radius_px, i, kDiscRimPoints - 1));
   } else {
-    Vertex(it.anchor);
-    for (const PixPoint& p : it.points) Vertex(p);
-    Vertex(it.points.front());
+    for (const PixPoint& p : it.points) batch.Add(p);
+    batch.Add(it.points.front());
   }
-  glEnd();
+  batch.Draw(GL_TRIANGLE_FAN);
 }
 
-void Fill(const DrawItem& it) {
+// Stipple bitmaps by pattern, period and thickness, made once.
+const Stipple& StippleFor(PatternKind kind, int period, int thickness) {
+  static std::vector<std::pair<std::array<int, 3>, Stipple>> made;
+  const std::array<int, 3> key{static_cast<int>(kind), period, thickness};
+  for (const auto& m : made)
+    if (m.first == key) return m.second;
+  made.push_back({key, kind == PATTERN_STRIPE ? StripeStipple(period, thickness) : HatchStipple(period, thickness)});
+  return made.back().second;
+}
+
+void Fill(Batch& batch, const DrawItem& it, const Stipple** current) {
   const DrawColourResult& c = it.colour;
   const float a = c.a;
   if (it.pattern == PATTERN_NONE) {
     glColor4f(c.r, c.g, c.b, a);
-    FillShape(it);
+    FillShape(batch, it);
     return;
   }
-  Stipple bits;
-  if (it.pattern == PATTERN_STRIPE) {
-    glColor4f(c.r, c.g, c.b, 0.42f * a);
-    FillShape(it);
-    bits = StripeStipple(it.stipple_period, it.stipple_thickness);
-  } else {
-    glColor4f(c.r, c.g, c.b, 0.22f * a);
-    FillShape(it);
-    bits = HatchStipple(it.stipple_period, it.stipple_thickness);
+  glColor4f(c.r, c.g, c.b, (it.pattern == PATTERN_STRIPE ? 0.42f : 0.22f) * a);
+  FillShape(batch, it);
+  if (!it.pattern_pass) return;
+  const Stipple& bits = StippleFor(it.pattern, it.stipple_period, it.stipple_thickness);
+  if (*current != &bits) {
+    glPolygonStipple(bits.data());
+    *current = &bits;
   }
-  glPolygonStipple(bits.data());
   glEnable(GL_POLYGON_STIPPLE);
   if (it.pattern == PATTERN_STRIPE) {
     const TypeRgb& s = it.style.stripe_rgba;
@@ -137,27 +181,27 @@ void Fill(const DrawItem& it) {
   } else {
     glColor4f(c.r, c.g, c.b, std::min(0.9f * a, 0.85f));
   }
-  FillShape(it);
+  FillShape(batch, it);
   glDisable(GL_POLYGON_STIPPLE);
 }
 
-void OutlineShape(const DrawItem& it) {
+void OutlineShape(Batch& batch, const DrawItem& it) {
   if (it.shape == DrawShape::kCircle) {
-    glBegin(GL_LINE_LOOP);
-    for (int i = 0; i < kCircleOutlinePoints; ++i) Vertex(RimPoint(it.anchor, it.radius_px, i, kCircleOutlinePoints));
+    for (int i = 0; i < kCircleOutlinePoints; ++i) batch.Add(RimPoint(it.anchor, it.radius_px, i, kCircleOutlinePoints));
+    batch.Draw(GL_LINE_LOOP);
   } else {
-    glBegin(it.shape == DrawShape::kPolygon ? GL_LINE_LOOP : GL_LINE_STRIP);
-    for (const PixPoint& p : it.points) Vertex(p);
+    for (const PixPoint& p : it.points) batch.Add(p);
+    batch.Draw(it.shape == DrawShape::kPolygon ? GL_LINE_LOOP : GL_LINE_STRIP);
   }
-  glEnd();
 }
 
-void Outline(const DrawItem& it, double overlay_line_width) {
+void Outline(Batch& batch, const DrawItem& it, double overlay_line_width) {
   if (it.highlighted) {
     for (const LineStyle& ls : {HaloStyle(), HighlightStyle()}) {
-      glColor4f(ls.rgba.r, ls.rgba.g, ls.rgba.b, ls.rgba.a);
+      const TypeRgb c = SchemeColour(ls.rgba);
+      glColor4f(c.r, c.g, c.b, c.a);
       glLineWidth(ls.width_px);
-      OutlineShape(it);
+      OutlineShape(batch, it);
     }
     return;
   }
@@ -169,17 +213,40 @@ void Outline(const DrawItem& it, double overlay_line_width) {
     glLineStipple(2, 0x0F0F);  // dashed: the receiver heard this one badly
     glEnable(GL_LINE_STIPPLE);
   }
-  OutlineShape(it);
+  OutlineShape(batch, it);
   if (it.doubtful) glDisable(GL_LINE_STIPPLE);
 }
 
 }  // namespace
+
+void DrawRouteBandGL(const std::vector<std::vector<PixPoint>>& band) {
+  if (band.empty() || !glGetString(GL_VERSION)) return;
+  glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glDisable(GL_TEXTURE_2D);
+  glDisable(GL_DEPTH_TEST);
+  const TypeRgb c = SchemeColour({kRouteBandRgba[0], kRouteBandRgba[1], kRouteBandRgba[2], kRouteBandRgba[3]});
+  glColor4f(c.r, c.g, c.b, c.a);
+  // As a corridor warning's band: the pieces overlap a little at the bends.
+  for (const std::vector<PixPoint>& piece : band) {
+    glBegin(GL_TRIANGLE_FAN);
+    for (const PixPoint& p : piece) glVertex2d(p.x, p.y);
+    glEnd();
+  }
+  glPopAttrib();
+}
 
 bool DrawFrameGL(const Frame& frame, double overlay_line_width) {
   // Without a current context every call would go nowhere or worse.
   if (!glGetString(GL_VERSION)) return false;
   glPushAttrib(GL_POINT_BIT | GL_LINE_BIT | GL_POLYGON_BIT | GL_POLYGON_STIPPLE_BIT | GL_ENABLE_BIT |
                GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT | GL_HINT_BIT);
+  glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+  glEnableClientState(GL_VERTEX_ARRAY);
+  static Batch batch;
+  batch.Clear();
+  const Stipple* current = nullptr;
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glDisable(GL_TEXTURE_2D);
@@ -188,19 +255,21 @@ bool DrawFrameGL(const Frame& frame, double overlay_line_width) {
   glHint(GL_POLYGON_SMOOTH_HINT, GL_NICEST);
 
   if (!frame.stations.empty()) {
-    glColor4f(0.2f, 0.55f, 1.0f, 0.85f);
+    const TypeRgb st = SchemeColour({0.2f, 0.55f, 1.0f, 0.85f});
+    glColor4f(st.r, st.g, st.b, st.a);
     glPointSize(5.0f);
-    glBegin(GL_POINTS);
-    for (const PixPoint& p : frame.stations) Vertex(p);
-    glEnd();
+    for (const PixPoint& p : frame.stations) batch.Add(p);
+    batch.Draw(GL_POINTS);
   }
 
   for (const DrawItem& it : frame.items) {
-    if (it.shape == DrawShape::kPolygon || it.shape == DrawShape::kCircle || it.shape == DrawShape::kCorridor) Fill(it);
-    if (it.shape != DrawShape::kPoint) Outline(it, overlay_line_width);
-    DrawSymbol(it.type, it.anchor);
+    if (it.shape == DrawShape::kPolygon || it.shape == DrawShape::kCircle || it.shape == DrawShape::kCorridor)
+      Fill(batch, it, &current);
+    if (it.shape != DrawShape::kPoint) Outline(batch, it, overlay_line_width);
+    DrawSymbol(batch, it.type, it.anchor);
   }
 
+  glPopClientAttrib();
   glPopAttrib();
   return frame.drawn;
 }

@@ -66,6 +66,7 @@ constexpr int32_t kAllB1Letters = 0x3FFFFFF;    // A..Z: every transmitter
   X(double, overlay_alpha, "OverlayAlpha", 0.35, LimitOverlayAlpha)                  \
   X(double, overlay_line_width, "OverlayLineWidth", 2.0, LimitOverlayLineWidth)      \
   X(bool, pattern_fill, "PatternFill", true, AsIs)                                   \
+  X(bool, show_legend, "ShowLegend", true, AsIs)                                     \
   X(int32_t, ui_theme, "UiTheme", 0, LimitUiTheme)                                   \
   X(int32_t, type_mask, "TypeMask", 0xFFFF, LoadTypeMask)                            \
   X(int32_t, b2_mask, "B2Mask", kDefaultB2Mask, LoadB2Mask)                         \

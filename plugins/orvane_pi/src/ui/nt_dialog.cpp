@@ -23,6 +23,7 @@
 #include "fetch/portal.h"
 #include "orvane_pi/orvane_pi.h"
 #include "orvane_pi/translate.h"
+#include "overlay/legend.h"
 #include "overlay/taxonomy.h"
 #include "parse/bulletin.h"
 #include "parse/geography.h"
@@ -342,12 +343,16 @@ void NtDialog::BuildOverlayPage(wxWindow* page) {
   range_choice_->SetSelection(static_cast<int>(items.size()) - 1);
   range_row->Add(range_choice_, 0);
   s->Add(range_row, 0, wxALL, 6);
-  auto* legend = new wxStaticText(
-      page, wxID_ANY,
-      TrWx("Legend: DRILLING orange | MILITARY red | MINE magenta | SAR amber | PIRACY deep-red | WRECK/DRIFT crimson | "
-           "AIDS blue | CABLE brown | WEATHER stripe | SPACE violet | RESTRICT hatch | OTHER lime"));
-  legend->Wrap(560);
-  s->Add(legend, 0, wxALL, 6);
+  legend_check_ = new wxCheckBox(page, kLegendCheckId, TrWx("Show legend on chart"));
+  legend_check_->SetValue(plugin_ ? plugin_->settings().show_legend : true);
+  legend_check_->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent& e) {
+    if (plugin_) plugin_->SetShowLegend(e.IsChecked());
+  });
+  s->Add(legend_check_, 0, wxLEFT | wxRIGHT, 6);
+  // Made from the colours in force, so it names what the chart shows.
+  legend_line_ = new wxStaticText(page, wxID_ANY, ToWx(orvane::LegendLine()));
+  legend_line_->Wrap(560);
+  s->Add(legend_line_, 0, wxALL, 6);
   auto* buttons = new wxBoxSizer(wxHORIZONTAL);
   buttons->Add(new wxButton(page, kExportParcelButtonId, TrWx("Export parcel")), 0, wxRIGHT, 6);
   buttons->Add(new wxButton(page, kImportParcelButtonId, TrWx("Import parcel")), 0, wxRIGHT, 6);
@@ -618,5 +623,28 @@ void NtDialog::OnListActivated(wxListEvent& event) {
   plugin_->HighlightMessage(index);
   plugin_->ShowMessageDetail(index);
 }
+
+void NtDialog::SelectMessage(int index) {
+  if (!list_) return;
+  for (long row = 0; row < list_->GetItemCount(); ++row) {
+    if (RowIndex(row) != index) continue;
+    // The selection comes from the chart; the list's own handler must not
+    // answer it.
+    const bool was_filling = filling_;
+    filling_ = true;
+    list_->SetItemState(row, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
+    filling_ = was_filling;
+    list_->EnsureVisible(row);
+    return;
+  }
+}
+
+void NtDialog::SetLegendChecked(bool on) {
+  if (legend_check_) legend_check_->SetValue(on);
+}
+
+bool NtDialog::LegendChecked() const { return legend_check_ && legend_check_->GetValue(); }
+
+wxString NtDialog::LegendLine() const { return legend_line_ ? legend_line_->GetLabel() : wxString(); }
 
 }  // namespace orvane

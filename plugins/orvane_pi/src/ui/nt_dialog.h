@@ -51,6 +51,7 @@ constexpr int kNgaCheckId = 9221;
 constexpr int kThemeChoiceId = 9222;
 constexpr int kNavareaListId = 9223;
 constexpr int kPasteBoxId = 9224;
+constexpr int kLegendCheckId = 9225;
 // The Colors page's category boxes: this base plus the category value.
 constexpr int kTypeCheckBaseId = 9300;
 
@@ -109,6 +110,12 @@ class NtDialog : public wxFrame {
   // Item i of the NAVAREA list is checked exactly when bit i is set.
   void SetNavareaChecks(int32_t mask);
   void SetShowChecked(bool show);
+  void SetLegendChecked(bool on);
+  bool LegendChecked() const;
+  // The Overlay page's line naming each category's colour.
+  wxString LegendLine() const;
+  // Selects the row of store index i and scrolls to it; none when not listed.
+  void SelectMessage(int index);
   // NAVAREA numbers (1..21) of the checked entries, in list order.
   std::vector<int> CheckedNavareas() const;
   // The fetch timer: one tick every interval plus a spread of up to three minutes.
@@ -172,6 +179,8 @@ class NtDialog : public wxFrame {
   wxChoice* theme_choice_ = nullptr;
   wxCheckBox* show_check_ = nullptr;
   wxCheckBox* route_check_ = nullptr;
+  wxCheckBox* legend_check_ = nullptr;
+  wxStaticText* legend_line_ = nullptr;
   wxCheckBox* archive_check_ = nullptr;
   wxCheckBox* admiralty_check_ = nullptr;
   wxCheckBox* nga_check_ = nullptr;

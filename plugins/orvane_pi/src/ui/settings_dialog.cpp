@@ -165,6 +165,19 @@ wxScrolledWindow* SettingsDialog::BuildOverlayPage(wxWindow* book) {
   pattern_box_->SetValue(s.pattern_fill);
   pattern_box_->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) { plugin_.SetPatternFill(pattern_box_->GetValue()); });
   v->Add(pattern_box_, 0, wxALL, 6);
+  legend_box_ = new wxCheckBox(page, wxID_ANY, TrWx("Show legend on chart"));
+  legend_box_->SetValue(s.show_legend);
+  legend_box_->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) { plugin_.SetShowLegend(legend_box_->GetValue()); });
+  v->Add(legend_box_, 0, wxLEFT | wxRIGHT | wxBOTTOM, 6);
+  auto* corridor_row = new wxBoxSizer(wxHORIZONTAL);
+  corridor_row->Add(new wxStaticText(page, wxID_ANY, TrWx("Route corridor width (NM)")), 0,
+                    wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);
+  corridor_spin_ = new wxSpinCtrlDouble(page, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize, wxSP_ARROW_KEYS,
+                                        0.1, 5000.0, s.corridor_nm, 1.0);
+  corridor_spin_->SetDigits(1);
+  corridor_spin_->Bind(wxEVT_SPINCTRLDOUBLE, [this](wxSpinDoubleEvent&) { plugin_.SetCorridorNm(corridor_spin_->GetValue()); });
+  corridor_row->Add(corridor_spin_, 0);
+  v->Add(corridor_row, 0, wxLEFT | wxRIGHT | wxBOTTOM, 6);
 
   v->Add(new wxStaticText(page, wxID_ANY, TrWx("Overlay line width (px)")), 0, wxLEFT | wxRIGHT | wxTOP, 6);
   line_width_slider_ = new wxSlider(page, wxID_ANY, LineWidthSliderPosition(s.overlay_line_width),
@@ -552,6 +565,8 @@ void SettingsDialog::ApplyAccepted() {
   plugin_.SetOverlayAlpha(opacity_slider_->GetValue() / 100.0);
   plugin_.SetOverlayLineWidth(line_width_slider_->GetValue());
   plugin_.SetPatternFill(pattern_box_->GetValue());
+  plugin_.SetShowLegend(legend_box_->GetValue());
+  plugin_.SetCorridorNm(corridor_spin_->GetValue());
   for (int i = 0; i < kMsgTypeCount; ++i) plugin_.SetTypeVisible(TypeAt(i), type_boxes_[i]->GetValue());
   // Mandatory letters stay set whatever their box says, and Z is never
   // offered, so its bit stays clear as the load left it.

@@ -32,6 +32,7 @@ class wxScrolledWindow;
 class wxSizer;
 class wxSlider;
 class wxSpinCtrl;
+class wxSpinCtrlDouble;
 class wxStaticText;
 class wxTextCtrl;
 
@@ -83,6 +84,8 @@ class SettingsDialog : public wxDialog {
   wxSlider* line_width_slider() const { return line_width_slider_; }
   wxStaticText* line_width_label() const { return line_width_label_; }
   wxCheckBox* pattern_box() const { return pattern_box_; }
+  wxCheckBox* legend_box() const { return legend_box_; }
+  wxSpinCtrlDouble* corridor_spin() const { return corridor_spin_; }
   wxCheckBox* type_box(MsgType t) const { return type_boxes_[t]; }
   wxWindow* type_swatch(MsgType t) const;  // the clickable swatch of a category
   wxButton* reset_button(MsgType t) const { return reset_buttons_[t]; }
@@ -139,6 +142,8 @@ class SettingsDialog : public wxDialog {
   wxSlider* line_width_slider_ = nullptr;
   wxStaticText* line_width_label_ = nullptr;
   wxCheckBox* pattern_box_ = nullptr;
+  wxCheckBox* legend_box_ = nullptr;
+  wxSpinCtrlDouble* corridor_spin_ = nullptr;
   wxScrolledWindow* overlay_page_ = nullptr;
   wxSizer* legend_sizer_ = nullptr;
   wxStaticText* legend_empty_ = nullptr;
