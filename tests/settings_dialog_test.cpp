@@ -209,7 +209,7 @@ TEST_F(SettingsDialogTest, OpensOnTheRequestedPageLimitedToThePagesThereAre) {
   EXPECT_EQ(d->notebook()->GetPageText(2), "Fetch settings");
   EXPECT_EQ(d->notebook()->GetPageText(3), "Receiver");
   ASSERT_EQ(d->theme_choice()->GetCount(), 3u);
-  EXPECT_EQ(d->theme_choice()->GetString(0), "Theme: System (Windows)");
+  EXPECT_EQ(d->theme_choice()->GetString(0), "Theme: System");
   EXPECT_EQ(d->theme_choice()->GetString(2), "Theme: Light");
 }
 

@@ -183,10 +183,10 @@ TEST(FetchSwitches, PublishedForTheFetchThread) {
 }
 
 TEST(ThemePalette, Rows) {
-  EXPECT_STREQ(ThemePaletteOf(0).choice_text, "Theme: System (Windows)");
+  EXPECT_STREQ(ThemePaletteOf(0).choice_text, "Theme: System");
   EXPECT_STREQ(ThemePaletteOf(1).choice_text, "Theme: Dark");
   EXPECT_STREQ(ThemePaletteOf(2).choice_text, "Theme: Light");
-  EXPECT_STREQ(ThemePaletteOf(5).choice_text, "Theme: System (Windows)");
+  EXPECT_STREQ(ThemePaletteOf(5).choice_text, "Theme: System");
   EXPECT_TRUE(ThemePaletteOf(0).container.system);
   EXPECT_EQ(ThemePaletteOf(1).button.r, 55);
   EXPECT_TRUE(ThemePaletteOf(2).button.system);

@@ -324,7 +324,7 @@ int32_t PublishedRequestGapMs() { return g_request_gap_ms.load(std::memory_order
 ThemePalette ThemePaletteOf(int theme) {
   constexpr ThemeColour kSystem{};
   static const ThemePalette kPalettes[kThemeCount] = {
-      {"Theme: System (Windows)", kSystem, kSystem, kSystem, kSystem},
+      {"Theme: System", kSystem, kSystem, kSystem, kSystem},
       {"Theme: Dark", {false, 32, 32, 32}, {false, 255, 255, 255}, {false, 55, 55, 55}, {false, 40, 40, 40}},
       // Light buttons keep the system's face colour; 240 grey when it has none.
       {"Theme: Light", {false, 255, 255, 255}, {false, 0, 0, 0}, {true, 240, 240, 240}, {false, 255, 255, 255}},

@@ -207,7 +207,7 @@ NtDialog::NtDialog(wxWindow* parent, orvane_pi* plugin)
   header_->Wrap(520);
   header_row->Add(header_, 1, wxALIGN_CENTER_VERTICAL | wxRIGHT, 8);
   wxArrayString themes;
-  themes.Add(TrWx("Theme: System (Windows)"));
+  themes.Add(TrWx("Theme: System"));
   themes.Add(TrWx("Theme: Dark"));
   themes.Add(TrWx("Theme: Light"));
   theme_choice_ = new wxChoice(top, kThemeChoiceId, wxDefaultPosition, wxDefaultSize, themes);
