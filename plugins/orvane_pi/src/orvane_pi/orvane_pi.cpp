@@ -18,6 +18,7 @@
 #include "overlay/taxonomy.h"
 #include "parse/bulletin.h"
 #include "parse/geography.h"
+#include "ui/modal.h"
 #include "ui/nt_dialog.h"
 #include "ui/theme.h"
 
@@ -57,7 +58,10 @@ void WriteLoadLine() {
 
 }  // namespace
 
-orvane_pi::orvane_pi(void* host) : opencpn_plugin_118(host) { EnsureBitmaps(); }
+orvane_pi::orvane_pi(void* host) : opencpn_plugin_118(host) {
+  EnsureBitmaps();
+  AllowPluginModals();
+}
 
 orvane_pi::~orvane_pi() {
   // Normally DeInit has done this; a host that skips it must not leave a job behind.
@@ -66,6 +70,7 @@ orvane_pi::~orvane_pi() {
 }
 
 int orvane_pi::Init() {
+  AllowPluginModals();
   LoadSettings();
   EnsureLoaded();
   const CorpusStatus corpus_extract = PrepareCorpusArchive();
@@ -114,6 +119,10 @@ int orvane_pi::Init() {
 }
 
 bool orvane_pi::DeInit() {
+  // A dialog still up (the host closing with it open) is ended first; its
+  // caller returns without touching this object.
+  const bool modal_running = OpenPluginModals() > 0;
+  EndPluginModals();
   SaveSettings();
   // A fetch still running stops waiting and requesting, and can no longer
   // reach this object or its window.
@@ -123,7 +132,14 @@ bool orvane_pi::DeInit() {
   if (dialog_) {
     dialog_->StopFetchTimer();
     dialog_->Close(false);
-    delete dialog_;
+    // A modal opened from the window's own handler is still on the stack:
+    // the window goes at the next idle time, after that handler has returned.
+    if (modal_running) {
+      dialog_->Hide();
+      dialog_->Destroy();
+    } else {
+      delete dialog_;
+    }
     dialog_ = nullptr;
   }
   return true;
@@ -139,8 +155,8 @@ wxString orvane_pi::GetLongDescription() {
 }
 
 void orvane_pi::ShowPreferencesDialog(wxWindow* parent) {
-  ShowSettingsDialog(parent, settings_start_page_);
-  settings_start_page_ = 0;
+  // False when DeInit closed the dialog: this object is going away.
+  if (ShowSettingsDialog(parent, settings_start_page_)) settings_start_page_ = 0;
 }
 
 std::string orvane_pi::PurgeStaleCache() {

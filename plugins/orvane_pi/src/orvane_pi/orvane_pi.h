@@ -69,7 +69,8 @@ class orvane_pi : public opencpn_plugin_118 {
   void LoadSampleCorpus();
   // Rings the bell and says so when new search-and-rescue messages arrived.
   void RunSarAlarm(const orvane::MessageStore& previous);
-  void ShowSettingsDialog(wxWindow* parent, int page);
+  // Runs the settings dialog modally; false when DeInit closed it.
+  bool ShowSettingsDialog(wxWindow* parent, int page);
   // Cache purges: each sets the status text, refreshes and returns it.
   std::string PurgeStaleCache();
   std::string PurgeAllCache();
