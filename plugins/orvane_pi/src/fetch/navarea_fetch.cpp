@@ -53,10 +53,6 @@ bool ValidId(int n) { return n >= 1 && n <= 21; }
 
 std::string Base(const std::string& base) { return StripTrailingSlashes(base.empty() ? PortalBaseUrl() : base); }
 
-// A request answered with one of these was cut short by the site or the
-// network, not by the end of the list.
-bool CutsListShort(int status) { return IsRetryableStatus(status); }
-
 enum class PageResult { kContent, kFailed, kNotModified, kShort };
 
 struct NavareaState {
@@ -180,16 +176,24 @@ NavareaFetchResult FetchNavarea(int n, const std::string& base) {
   if (first == PageResult::kContent) {
     for (int i = 2; i <= limit; ++i) {
       if (FetchStopRequested()) return Failed(kCancelled);
-      const std::string url = st.next_url.empty() ? NavareaListPageUrl(base, n, i) : st.next_url;
+      const bool linked = !st.next_url.empty();
+      const std::string url = linked ? st.next_url : NavareaListPageUrl(base, n, i);
       const PageResult page = FetchPage(&st, url, true, "", "");
-      if (page == PageResult::kFailed) {
-        // A list cut off in the middle would replace the warnings in force
-        // with a part of them; the cache stands in instead.
-        if (CutsListShort(st.last_status)) return Failed(st.last_error);
-        break;
+      if (page == PageResult::kContent) {
+        if (st.next_url == url) st.next_url.clear();
+        continue;
       }
-      if (page != PageResult::kContent) break;
-      if (st.next_url == url) st.next_url.clear();
+      // A list is whole or not at all: a part of it would replace the
+      // warnings in force with some of them, so the cache stands in. Only a
+      // page number guessed past the end may end the list, by being missing
+      // or without warnings.
+      const bool past_the_end =
+          !linked && (page == PageResult::kShort ||
+                      (page == PageResult::kFailed && (st.last_status == 404 || st.last_status == 410)));
+      if (past_the_end) break;
+      if (page == PageResult::kNotModified) return Failed("unexpected HTTP 304 (" + url + ")");
+      if (page == PageResult::kShort) return Failed("no warning text on a linked list page (" + url + ")");
+      return Failed(st.last_error);
     }
   }
 
@@ -259,6 +263,7 @@ NavareasFetchResult FetchNavareas(const std::vector<int>& ids, const std::string
       continue;
     }
     ++fail;
+    out.failed_ids.push_back(id);
     last_error = r.summary;
     AppendFetchErrorLog(id, NavareaListUrl(base, id), r.summary);
     out.text += "<!-- navarea " + num + " failed: " + r.summary + " -->\n";
@@ -269,6 +274,7 @@ NavareasFetchResult FetchNavareas(const std::vector<int>& ids, const std::string
       out.text += "===== NAVAREA " + num + " (cache) =====\n" + cached + "\n\n";
     }
   }
+  out.fresh = ok;
   if (ok > 0 || cache > 0) {
     out.ok = true;
     out.status = "ok=" + std::to_string(ok) + " fail=" + std::to_string(fail) + " cache=" + std::to_string(cache) +

@@ -32,6 +32,8 @@ struct NavareasFetchResult {
   bool ok = false;
   std::string text;    // combined text with section lines
   std::string status;  // "ok=2 fail=1 cache=1 of 3", or the error
+  std::vector<int> failed_ids;  // the NAVAREAs that failed, in order (their cache may stand in)
+  int fresh = 0;                // NAVAREAs fetched afresh (or unchanged, 304)
 };
 // Clears the cancel flag, then fetches each id in order; a failed NAVAREA
 // is logged, commented and replaced by its cached text when there is one.

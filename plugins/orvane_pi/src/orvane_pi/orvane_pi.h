@@ -131,7 +131,11 @@ class orvane_pi : public opencpn_plugin_118 {
   void StartFetch();
   void LaunchFetch(const std::vector<int>& ids);
   void OnScheduleTick();
-  void OnFetchResult(bool ok, const std::string& text, const std::string& status, int first_id);
+  // failed_ids: the requested NAVAREAs that failed (their cache may stand in
+  // in text); fresh: the sources fetched afresh, -1 when not counted. The
+  // status says OK only when something was fetched and no NAVAREA failed.
+  void OnFetchResult(bool ok, const std::string& text, const std::string& status, int first_id,
+                     const std::vector<int>& failed_ids = {}, int fresh = -1);
   // The message window's handler of the result event: takes the payload,
   // hands it to the plug-in when there is one, and releases it in every case.
   static void HandleFetchResultEvent(orvane_pi* plugin, wxCommandEvent& event);
