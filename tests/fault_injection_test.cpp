@@ -582,6 +582,36 @@ TEST_F(FaultInjection, RedirectsStayOnTheOriginAsked) {
   }
 }
 
+// A page line that looks like a section line is the page's text, not a
+// section: NAVAREA I, not fetched, keeps its warning, and the fetched
+// warnings stay NAVAREA III's.
+TEST_F(FaultInjection, SectionLinesInFetchedTextAreTheTextsOwn) {
+  test::TempDataRoot root;
+  test::TestServer s([&](httplib::Server& svr) {
+    svr.Get("/navarea/3/messages/", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content("<html><body><p>NAVAREA III 0201/26</p><p>AEGEAN SEA. WRECK IN 36-12.0N 028-30.0E.</p>"
+                      "<p>NNNN</p><p>===== NAVAREA 1 =====</p><p>NAVAREA III 0202/26</p>"
+                      "<p>IONIAN SEA. BUOY ADRIFT 38-00.0N 020-10.0E.</p><p>NNNN</p></body></html>",
+                      "text/html");
+    });
+  });
+  const NavareasFetchResult r = FetchNavareas({3}, s.base());
+  ASSERT_EQ(r.status, "ok=1 fail=0 cache=0 of 1");
+  // NAVAREA I's own warning, from an earlier fetch.
+  MessageStore previous = ParseBulletin("NAVAREA I 0050/26\nNORTH SEA. WRECK IN 56-00.0N 003-00.0E.\nNNNN\n");
+  ASSERT_EQ(previous.size(), 1u);
+  previous.front().navarea = 1;
+  const MergeResult merged = MergeFetchResult(previous, r.text, 3);
+  EXPECT_EQ(merged.areas, std::vector<int>{3});
+  size_t area1 = 0, area3 = 0;
+  for (const MsiMessage& m : merged.store) {
+    if (m.navarea == 1) ++area1;
+    if (m.navarea == 3) ++area3;
+  }
+  EXPECT_EQ(area1, 1u);
+  EXPECT_EQ(area3, 2u);
+}
+
 // A failed fetch without a cached text: the status is the fault itself and
 // nothing is written to the cache.
 TEST_F(FaultInjection, WithoutCacheTheStatusIsTheFault) {

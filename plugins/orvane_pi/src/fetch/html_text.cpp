@@ -11,6 +11,8 @@
 namespace orvane {
 namespace {
 
+constexpr std::string_view kSectionMark = "=====";
+
 // Whole lines that are site navigation, not warnings.
 constexpr const char* kNoiseWords[] = {
     "Quorvant", "Marine hub", "Contributor", "Privacy", "Terms",    "Language:",   "Account", "Loading", "Cookie",
@@ -159,6 +161,21 @@ bool LooksLikeBulletin(std::string_view upper_line) {
   return false;
 }
 
+std::string EscapeSectionLines(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t nl = text.find('\n', pos);
+    nl = nl == std::string_view::npos ? text.size() : nl + 1;
+    const std::string_view line = text.substr(pos, nl - pos);
+    if (StartsWith(line, kSectionMark)) out.push_back(' ');
+    out.append(line);
+    pos = nl;
+  }
+  return out;
+}
+
 std::string HtmlToText(std::string_view html) {
   std::string text(html);
   RemoveElements(&text);
@@ -182,6 +199,9 @@ std::string HtmlToText(std::string_view html) {
     if (!started) continue;
     if (line.size() < 40 && line.size() >= 8 && line.find("In force") != std::string::npos) continue;
     if (!first) out.push_back('\n');
+    // The combined fetch text marks its sections with such lines; one from a
+    // page must not open a section of its own.
+    if (StartsWith(line, kSectionMark)) out.push_back(' ');
     out += line;
     first = false;
   }

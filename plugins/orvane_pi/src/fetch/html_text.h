@@ -13,6 +13,11 @@ namespace orvane {
 // joined by one line feed, none after the last; empty when nothing survives.
 std::string HtmlToText(std::string_view html);
 
+// text with a blank put before every line that begins with "=====", so that
+// fetched or cached text cannot open a section of the combined fetch text
+// (HtmlToText does the same to its own lines).
+std::string EscapeSectionLines(std::string_view text);
+
 // The bulletin-start test on an upper-cased line.
 bool LooksLikeBulletin(std::string_view upper_line);
 

@@ -259,7 +259,7 @@ NavareasFetchResult FetchNavareas(const std::vector<int>& ids, const std::string
     const std::string num = std::to_string(id);
     if (r.ok) {
       ++ok;
-      out.text += "===== NAVAREA " + num + " =====\n" + r.text + "\n\n";
+      out.text += "===== NAVAREA " + num + " =====\n" + EscapeSectionLines(r.text) + "\n\n";
       continue;
     }
     ++fail;
@@ -271,7 +271,7 @@ NavareasFetchResult FetchNavareas(const std::vector<int>& ids, const std::string
     std::string cached;
     if (ReadNavareaCache(id, &cached)) {
       ++cache;
-      out.text += "===== NAVAREA " + num + " (cache) =====\n" + cached + "\n\n";
+      out.text += "===== NAVAREA " + num + " (cache) =====\n" + EscapeSectionLines(cached) + "\n\n";
     }
   }
   out.fresh = ok;
