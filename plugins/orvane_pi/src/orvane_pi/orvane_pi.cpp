@@ -94,6 +94,8 @@ int orvane_pi::Init() {
     canvas_->Bind(wxEVT_TIMER, &orvane_pi::OnClickTimer, this, kClickTimerId);
   }
 
+  // A notice from reading the settings file leads the first status line.
+  const std::string settings_notice = status_text_;
   std::string cached;
   if (ReadNavareaCache(3, &cached)) {
     current_navarea_ = 3;
@@ -103,6 +105,7 @@ int orvane_pi::Init() {
     status_text_ = Tr("Idle \xE2\x80\x94 Fetch selected NAVAREA(s)");
     LoadSampleCorpus();
   }
+  if (!settings_notice.empty()) status_text_ = settings_notice + " | " + status_text_;
 
   dialog_->SetShowChecked(settings_.show);
   dialog_->SyncFilterControls(settings_.show, settings_.range_all, settings_.range_nm, settings_.route_filter);
@@ -284,6 +287,10 @@ void orvane_pi::LoadSampleCorpus() {
 
 void orvane_pi::LoadSettings() {
   WxSettingsFile file(SettingsFilePath());
+  if (!file.notice().empty()) {
+    wxLogMessage("orvane_pi: %s", ToWx(file.notice()));
+    status_text_ = file.notice();
+  }
   const SettingsLoadNotes notes = LoadSettingsFrom(file, &settings_);
   if (notes.mandatory_types_reenabled) wxLogMessage("orvane_pi: F008 mandatory chart buckets re-enabled from config");
 }
