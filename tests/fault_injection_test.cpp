@@ -285,6 +285,9 @@ class FaultInjection : public testing::Test {
  protected:
   void SetUp() override {
     SetClock(&clock_);
+    // The retry schedules here take minutes of the manual clock; the
+    // overall time-out of a NAVAREA has a test of its own.
+    SetNavareaOverallTimeoutMs(3600000);
     ResetRequestState();
     SetFetchCancel(false);
     SetFetchShutdown(false);
@@ -300,6 +303,7 @@ class FaultInjection : public testing::Test {
     SetFetchSleeper(nullptr);
     SetIncludeArchive(true);
     SetNavareaFetchTimeoutMs(kHttpTimeoutMs);
+    SetNavareaOverallTimeoutMs(kNavareaOverallTimeoutMs);
     SetClock(nullptr);
   }
   ManualClock clock_;
@@ -610,6 +614,40 @@ TEST_F(FaultInjection, SectionLinesInFetchedTextAreTheTextsOwn) {
   }
   EXPECT_EQ(area1, 1u);
   EXPECT_EQ(area3, 2u);
+}
+
+// A server that drips a byte now and then never trips the stall or the
+// low-speed limits of a request, but the NAVAREA's overall time-out ends it:
+// one attempt, cut at the deadline, no retry and no further page after it.
+// (Real clock: the drip and libcurl's time-out run in real time.)
+TEST(NavareaOverallTimeOut, ADripHoldsOneNavareaNoLongerThanItsTimeOut) {
+  test::TempDataRoot root;
+  SetClock(nullptr);
+  ResetRequestState();
+  SetFetchCancel(false);
+  SetFetchShutdown(false);
+  SetIncludeArchive(false);
+  SetFetchSleeper([](int64_t) { return true; });
+  SetNavareaFetchTimeoutMs(5000);
+  SetNavareaOverallTimeoutMs(1500);
+  Hits hits;
+  {
+    RawServer s(&hits, [](int fd, const std::atomic<bool>& stop) {
+      if (!SendAll(fd, Response("200 OK", "Content-Type: text/html\r\nContent-Length: 100000\r\n", "<p>"))) return;
+      while (!stop && SendAll(fd, std::string(64, 'x')))
+        if (PeerClosed(fd, 200, stop)) return;
+    });
+    const NavareasFetchResult r = FetchNavareas({3}, s.base());
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.status.find("WinHttpSend/Receive failed"), std::string::npos) << r.status;
+  }
+  int total = 0;
+  for (const auto& [path, n] : hits.Get()) total += n;
+  EXPECT_EQ(total, 1);
+  SetNavareaFetchTimeoutMs(kHttpTimeoutMs);
+  SetNavareaOverallTimeoutMs(kNavareaOverallTimeoutMs);
+  SetFetchSleeper(nullptr);
+  SetIncludeArchive(true);
 }
 
 // A failed fetch without a cached text: the status is the fault itself and

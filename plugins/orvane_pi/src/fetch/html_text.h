@@ -26,4 +26,10 @@ bool LooksLikeBulletin(std::string_view upper_line);
 // Only links on the same origin as base_url are followed; empty when none.
 std::string FindNextPageUrl(std::string_view html, std::string_view base_url);
 
+// The bytes this thread's page reductions and link searches have looked at
+// since the last reset: both are linear, so this grows in proportion to the
+// pages handled (checked by a fuzz target).
+size_t HtmlScannedBytes();
+void ResetHtmlScannedBytes();
+
 }  // namespace orvane

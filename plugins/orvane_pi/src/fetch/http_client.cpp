@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <mutex>
 
@@ -25,6 +26,16 @@ constexpr long kMinBytesPerSecond = 64;
 constexpr int kMaxRedirects = 5;
 
 std::once_flag g_curl_once;
+
+// This thread's deadline for all its requests, 0 for none.
+thread_local int64_t g_deadline_ms = 0;
+constexpr const char* kDeadlineError = "WinHttpSend/Receive failed (overall time-out)";
+
+// Milliseconds left before the deadline; a large value without one.
+int64_t RemainingMs() {
+  if (g_deadline_ms == 0) return INT64_MAX;
+  return g_deadline_ms - NowMonotonicMs();
+}
 
 // Serialises every request of the process; guards g_last_start.
 std::mutex g_request_mutex;
@@ -214,10 +225,20 @@ HttpGetResult GetWithRetries(const std::string& url, const std::string& inm, con
       r.error = kCancelledError;
       return r;
     }
+    if (RemainingMs() <= 0) {
+      if (attempts == 0) {
+        r = HttpGetResult();
+        r.error = kDeadlineError;
+        r.retry_forbidden = true;
+      }
+      return r;
+    }
     r = HttpGetOnce(url, timeout_ms, inm, ims);
     if (r.ok || r.retry_forbidden || !IsRetryableStatus(r.status)) return r;
     if (++attempts >= 3) return r;
     const int sleep_ms = std::max(kMinRequestGapMs, r.retry_after_ms > 0 ? r.retry_after_ms : backoff_ms);
+    // A wait that would outlast the deadline is not begun.
+    if (sleep_ms >= RemainingMs()) return r;
     if (!FetchSleep(sleep_ms)) {
       r.body.clear();
       r.error = kCancelledError;
@@ -228,6 +249,9 @@ HttpGetResult GetWithRetries(const std::string& url, const std::string& inm, con
 }
 
 }  // namespace
+
+void SetRequestDeadline(int64_t monotonic_ms) { g_deadline_ms = monotonic_ms; }
+int64_t RequestDeadline() { return g_deadline_ms; }
 
 void HttpGlobalInit() {
   std::call_once(g_curl_once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
@@ -294,8 +318,9 @@ HttpGetResult HttpGetOnce(const std::string& url, int timeout_ms, const std::str
   // counts the decoded bytes, which are what the write callback receives.
   curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "gzip, deflate");
   curl_easy_setopt(curl, CURLOPT_SSLVERSION, static_cast<long>(CURL_SSLVERSION_TLSv1_2));
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeout_ms));
-  curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, 4L * timeout_ms);
+  const int64_t total_ms = std::max<int64_t>(1, std::min<int64_t>(4LL * timeout_ms, RemainingMs()));
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(std::min<int64_t>(timeout_ms, total_ms)));
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(total_ms));
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, kMinBytesPerSecond);
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, std::max(1L, (timeout_ms + 999L) / 1000L));
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &OnBody);

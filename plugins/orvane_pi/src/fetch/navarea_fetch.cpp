@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdio>
 
+#include "common/clock.h"
 #include "fetch/fetch_cache.h"
 #include "fetch/fetch_control.h"
 #include "fetch/html_text.h"
@@ -18,6 +19,17 @@ constexpr size_t kListPageMinBytes = 80;
 constexpr size_t kFreshMinBytes = 40;
 
 std::atomic<int> g_timeout_ms{kHttpTimeoutMs};
+std::atomic<int> g_overall_ms{kNavareaOverallTimeoutMs};
+
+// One NAVAREA's requests (all its pages, all their retries) end by one
+// deadline, so a slow or dripping site holds up the fetch that long at most.
+class NavareaDeadline {
+ public:
+  NavareaDeadline() { SetRequestDeadline(NowMonotonicMs() + g_overall_ms.load()); }
+  ~NavareaDeadline() { SetRequestDeadline(0); }
+  NavareaDeadline(const NavareaDeadline&) = delete;
+  NavareaDeadline& operator=(const NavareaDeadline&) = delete;
+};
 
 struct Coordinator {
   int id;
@@ -116,6 +128,7 @@ NavareaFetchResult Failed(std::string summary) {
 }  // namespace
 
 void SetNavareaFetchTimeoutMs(int ms) { g_timeout_ms.store(ms > 0 ? ms : kHttpTimeoutMs); }
+void SetNavareaOverallTimeoutMs(int ms) { g_overall_ms.store(ms > 0 ? ms : kNavareaOverallTimeoutMs); }
 
 std::string NavareaListUrl(const std::string& base, int n) {
   if (!ValidId(n)) return std::string();
@@ -148,6 +161,7 @@ std::string CoordinatorLine(int n) {
 NavareaFetchResult FetchNavarea(int n, const std::string& base) {
   if (!ValidId(n)) return Failed("invalid NAVAREA id");
   if (FetchStopRequested()) return Failed(kCancelled);
+  const NavareaDeadline deadline;
 
   NavareaState st;
   st.list_url = NavareaListUrl(base, n);

@@ -42,4 +42,9 @@ NavareasFetchResult FetchNavareas(const std::vector<int>& ids, const std::string
 // Time-out of each page request (30000 ms; tests shorten it).
 void SetNavareaFetchTimeoutMs(int ms);
 
+// The overall time-out of one NAVAREA: all its pages, retries and waits
+// (120000 ms, four request time-outs; tests change it).
+constexpr int kNavareaOverallTimeoutMs = 4 * 30000;
+void SetNavareaOverallTimeoutMs(int ms);
+
 }  // namespace orvane
