@@ -650,6 +650,52 @@ TEST(NavareaOverallTimeOut, ADripHoldsOneNavareaNoLongerThanItsTimeOut) {
   SetIncludeArchive(true);
 }
 
+// A whole fetch is bounded in text and in messages (lowered here): the
+// NAVAREA that would pass a bound fails with the reason, is not stored, and
+// its cache stands in when that fits.
+TEST_F(FaultInjection, AWholeFetchStaysWithinItsBounds) {
+  // Three warnings of about 150 bytes per NAVAREA.
+  auto page = [](int area) {
+    std::string html = "<html><body>";
+    for (int i = 1; i <= 3; ++i)
+      html += "<p>NAVAREA III " + std::to_string(area * 10 + i) +
+              "/26</p><p>AEGEAN SEA. WRECK IN 36-12.0N 028-30.0E. DEPTH 12 METRES. WIDE BERTH REQUESTED.</p><p>NNNN</p>";
+    return html + "</body></html>";
+  };
+  test::TestServer s([&](httplib::Server& svr) {
+    svr.Get(R"(/navarea/(\d+)/messages/)", [&](const httplib::Request& req, httplib::Response& res) {
+      if (req.has_param("page")) return;  // the list ends after page 1
+      res.set_content(page(std::stoi(req.matches[1])), "text/html");
+    });
+  });
+  const struct {
+    const char* what;
+    size_t text, messages;
+    std::string status, reason;
+  } cases[] = {
+      {"text", 700, 0, "ok=2 fail=1 cache=0 of 3", "fetch over 0 MiB of text"},
+      {"messages", 0, 7, "ok=2 fail=1 cache=0 of 3", "fetch over 7 messages"},
+      {"both wide", 0, 0, "ok=3 fail=0 cache=0 of 3", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    test::TempDataRoot root;
+    ResetRequestState();
+    SetFetchBounds(c.text, c.messages);
+    const NavareasFetchResult r = FetchNavareas({1, 2, 3}, s.base());
+    SetFetchBounds(0, 0);
+    EXPECT_EQ(r.status, c.status);
+    std::string cached;
+    if (!c.reason.empty()) {
+      EXPECT_EQ(r.failed_ids, std::vector<int>{3});
+      EXPECT_NE(r.text.find("<!-- navarea 3 failed: " + c.reason + " -->"), std::string::npos) << r.text;
+      EXPECT_FALSE(ReadNavareaCache(3, &cached));
+    } else {
+      EXPECT_TRUE(ReadNavareaCache(3, &cached));
+    }
+  }
+}
+
 // A failed fetch without a cached text: the status is the fault itself and
 // nothing is written to the cache.
 TEST_F(FaultInjection, WithoutCacheTheStatusIsTheFault) {

@@ -5,6 +5,7 @@
 #include "common/text.h"
 #include "fetch/coastal.h"
 #include "fetch/html_text.h"
+#include "fetch/navarea_fetch.h"
 #include "fetch/http_client.h"
 #include "fetch/portal.h"
 
@@ -40,9 +41,12 @@ void AppendMark(std::string* status, const char* mark) {
 }
 
 // True when the agency contributed text.
+// A whole fetch stays within its text bound; a source past it is left out.
+bool Fits(const std::string& text, size_t more) { return text.size() + more <= kMaxFetchTextBytes; }
+
 bool AppendAgency(Agency agency, std::string* text, std::string* status, bool* ok) {
   const AgencyFetchResult r = FetchAgencyPage(agency, std::string());
-  if (r.ok && !r.section.empty()) {
+  if (r.ok && !r.section.empty() && Fits(*text, r.section.size())) {
     *text += "\n\n" + r.section;
     *ok = true;
     AppendMark(status, Info(agency).mark_ok);
@@ -84,7 +88,7 @@ void AppendExtraSources(const FetchJob& job, std::string* text, std::string* sta
   if (job.coastal) {
     // The hubs' own failure comments stay in their text; only the mark reaches the status.
     const CoastalFetchResult c = FetchCoastalHubs(PortalBaseUrl());
-    if (c.ok && !c.text.empty()) {
+    if (c.ok && !c.text.empty() && Fits(*text, c.text.size())) {
       *text += "\n\n" + c.text;
       *ok = true;
       ++contributed;
@@ -108,6 +112,7 @@ void AppendExtraSources(const FetchJob& job, std::string* text, std::string* sta
     const FetchUrlResult r = FetchUrl(token, kHttpTimeoutMs);
     if (!r.ok) continue;  // the request log keeps the failure
     const std::string page = HtmlToText(r.body);
+    if (!Fits(*text, page.size())) continue;
     *text += "\n\n===== EXTRA " + token + " =====\n" + page;
     // An address that answered with nothing usable is no contribution.
     if (!page.empty()) {

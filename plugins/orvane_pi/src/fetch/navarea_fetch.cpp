@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 
 #include "common/clock.h"
@@ -10,6 +11,7 @@
 #include "fetch/html_text.h"
 #include "fetch/http_client.h"
 #include "fetch/portal.h"
+#include "parse/bulletin.h"
 
 namespace orvane {
 namespace {
@@ -20,6 +22,26 @@ constexpr size_t kFreshMinBytes = 40;
 
 std::atomic<int> g_timeout_ms{kHttpTimeoutMs};
 std::atomic<int> g_overall_ms{kNavareaOverallTimeoutMs};
+
+std::atomic<size_t> g_max_text{kMaxFetchTextBytes};
+std::atomic<size_t> g_max_messages{kMaxFetchMessages};
+
+// What is left of the whole fetch's text and messages for the NAVAREA being
+// fetched on this thread; FetchNavareas lowers it after each one.
+thread_local size_t t_text_left = SIZE_MAX;
+thread_local size_t t_messages_left = SIZE_MAX;
+
+size_t TextLeft() { return std::min(t_text_left, g_max_text.load()); }
+size_t MessagesLeft() { return std::min(t_messages_left, g_max_messages.load()); }
+
+// Failure reason when text would take the fetch past its bounds, else empty.
+std::string OverBounds(const std::string& text, size_t* messages) {
+  if (text.size() > TextLeft())
+    return "fetch over " + std::to_string(g_max_text.load() >> 20) + " MiB of text";
+  *messages = ParseBulletin(text).size();
+  if (*messages > MessagesLeft()) return "fetch over " + std::to_string(g_max_messages.load()) + " messages";
+  return std::string();
+}
 
 // One NAVAREA's requests (all its pages, all their retries) end by one
 // deadline, so a slow or dripping site holds up the fetch that long at most.
@@ -128,6 +150,11 @@ NavareaFetchResult Failed(std::string summary) {
 }  // namespace
 
 void SetNavareaFetchTimeoutMs(int ms) { g_timeout_ms.store(ms > 0 ? ms : kHttpTimeoutMs); }
+void SetFetchBounds(size_t text_bytes, size_t messages) {
+  g_max_text.store(text_bytes > 0 ? text_bytes : kMaxFetchTextBytes);
+  g_max_messages.store(messages > 0 ? messages : kMaxFetchMessages);
+}
+
 void SetNavareaOverallTimeoutMs(int ms) { g_overall_ms.store(ms > 0 ? ms : kNavareaOverallTimeoutMs); }
 
 std::string NavareaListUrl(const std::string& base, int n) {
@@ -194,6 +221,8 @@ NavareaFetchResult FetchNavarea(int n, const std::string& base) {
       const std::string url = linked ? st.next_url : NavareaListPageUrl(base, n, i);
       const PageResult page = FetchPage(&st, url, true, "", "");
       if (page == PageResult::kContent) {
+        if (st.output.size() > TextLeft())
+          return Failed("fetch over " + std::to_string(g_max_text.load() >> 20) + " MiB of text");
         if (st.next_url == url) st.next_url.clear();
         continue;
       }
@@ -236,6 +265,12 @@ NavareaFetchResult FetchNavarea(int n, const std::string& base) {
     out.summary = "navarea " + std::to_string(n) + ": pages " + (list.empty() ? "-" : list) + " (ok)";
     if (st.empty_count > 0) out.summary += " empty=" + std::to_string(st.empty_count);
     if (st.fail_count > 0) out.summary += " fail=" + std::to_string(st.fail_count);
+    // A whole fetch is bounded; past the bounds this NAVAREA fails and its
+    // cache (not this text) stands in.
+    size_t messages = 0;
+    const std::string over = OverBounds(out.text, &messages);
+    if (!over.empty()) return Failed(over);
+    out.messages = messages;
     StoreNavareaText(n, out.text, st.source_url, 200, store_etag, store_last_modified);
     out.ok = true;
     return out;
@@ -264,7 +299,10 @@ NavareasFetchResult FetchNavareas(const std::vector<int>& ids, const std::string
   SetFetchCancel(false);
   int ok = 0, fail = 0, cache = 0;
   std::string last_error;
+  size_t text_used = 0, messages_used = 0;
   for (int id : ids) {
+    t_text_left = g_max_text.load() - std::min(g_max_text.load(), text_used);
+    t_messages_left = g_max_messages.load() - std::min(g_max_messages.load(), messages_used);
     if (FetchStopRequested()) {
       last_error = kCancelled;
       break;
@@ -273,6 +311,8 @@ NavareasFetchResult FetchNavareas(const std::vector<int>& ids, const std::string
     const std::string num = std::to_string(id);
     if (r.ok) {
       ++ok;
+      text_used += r.text.size();
+      messages_used += r.messages;
       out.text += "===== NAVAREA " + num + " =====\n" + EscapeSectionLines(r.text) + "\n\n";
       continue;
     }
@@ -283,11 +323,17 @@ NavareasFetchResult FetchNavareas(const std::vector<int>& ids, const std::string
     out.text += "<!-- navarea " + num + " failed: " + r.summary + " -->\n";
     out.text += "<!-- " + CoordinatorLine(id) + " -->\n";
     std::string cached;
-    if (ReadNavareaCache(id, &cached)) {
+    size_t cached_messages = 0;
+    // The cache stands in only within the same bounds.
+    if (ReadNavareaCache(id, &cached) && OverBounds(cached, &cached_messages).empty()) {
       ++cache;
+      text_used += cached.size();
+      messages_used += cached_messages;
       out.text += "===== NAVAREA " + num + " (cache) =====\n" + EscapeSectionLines(cached) + "\n\n";
     }
   }
+  t_text_left = SIZE_MAX;
+  t_messages_left = SIZE_MAX;
   out.fresh = ok;
   if (ok > 0 || cache > 0) {
     out.ok = true;

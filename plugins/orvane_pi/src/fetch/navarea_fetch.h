@@ -25,7 +25,16 @@ struct NavareaFetchResult {
   bool ok = false;
   std::string text;
   std::string summary;  // information line on success, the error on failure
+  size_t messages = 0;  // warnings in text (counted for the fetch's bounds)
 };
+
+// Bounds of one whole fetch, all NAVAREAs and their caches together: past
+// them a NAVAREA fails ("fetch over 64 MiB of text", "fetch over 50000
+// messages") and its cache stands in when that fits. Tests lower them;
+// 0 restores the default.
+constexpr size_t kMaxFetchTextBytes = 64u << 20;
+constexpr size_t kMaxFetchMessages = 50000;
+void SetFetchBounds(size_t text_bytes, size_t messages);
 NavareaFetchResult FetchNavarea(int n, const std::string& base);
 
 struct NavareasFetchResult {
