@@ -18,6 +18,9 @@ for ((i = 1; i <= n; ++i)); do
       cp /tmp/host_repeat.$$.log "/tmp/host_repeat.$c.$i.log"
     fi
   done
+  failures=0
+  for c in "${cases[@]}"; do failures=$((failures + failed[$c])); done
+  echo "round $i of $n: $failures failed runs so far"
 done
 rm -f /tmp/host_repeat.$$.log
 total=0
