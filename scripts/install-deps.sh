@@ -10,7 +10,7 @@ PACKAGES=(
   libcurl4-openssl-dev libssl-dev
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri libosmesa6-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libcpp-httplib-dev
+  libcpp-httplib-dev zlib1g-dev
   libpugixml-dev
   xvfb xauth x11-apps unzip
   fonts-dejavu-core

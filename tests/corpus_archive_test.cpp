@@ -245,6 +245,65 @@ TEST_F(CorpusArchiveTest, OversizedEntryLeavesNoFileAndNoMarker) {
   EXPECT_EQ(Tree(extract), (std::set<std::string>{"small.txt"}));
 }
 
+// The manifest vouches for members by their normalised names, each once:
+// "sub/./b.txt" is sub/b.txt again and fails the check instead of
+// overwriting the verified file; members the manifest does not list are
+// never unpacked.
+TEST_F(CorpusArchiveTest, OnlyListedMembersEachOnceByTheirNormalisedName) {
+  const std::string manifest = Manifest({{"a.txt", Digest(kA)}, {"sub/b.txt", Digest(kB)}});
+  const struct {
+    const char* what;
+    std::vector<RawZipEntry> entries;
+    bool verified;
+    std::string status;
+    std::set<std::string> tree;
+  } cases[] = {
+      {"dot component", {{"a.txt", kA}, {"sub/b.txt", kB}, {"sub/./b.txt", "EVIL"}}, false,
+       "duplicate zip member sub/b.txt", {}},
+      {"doubled slash", {{"a.txt", kA}, {"sub/b.txt", kB}, {"sub//b.txt", "EVIL"}}, false,
+       "duplicate zip member sub/b.txt", {}},
+      {"unlisted member", {{"a.txt", kA}, {"run.sh", "EVIL"}, {"sub/b.txt", kB}}, true,
+       "zip_members sha OK count=2", {"a.txt", "sub/b.txt", "corpus_zip.extracted"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(CorpusExtractDir());
+    test::WriteZip(DataZip(), c.entries);
+    ShipManifest(manifest);
+    const CorpusStatus checked = VerifyCorpusArchive();
+    EXPECT_EQ(checked.ok, c.verified);
+    EXPECT_EQ(checked.status, c.status);
+    PrepareCorpusArchive();
+    std::set<std::string> tree;
+    if (fs::exists(CorpusExtractDir()))
+      for (const auto& e : fs::recursive_directory_iterator(CorpusExtractDir()))
+        if (e.is_regular_file()) tree.insert(fs::relative(e.path(), CorpusExtractDir()).generic_string());
+    EXPECT_EQ(tree, c.tree);
+    if (fs::exists(CorpusExtractDir() + "/sub/b.txt")) EXPECT_EQ(test::ReadFile(CorpusExtractDir() + "/sub/b.txt"), kB);
+  }
+}
+
+// Entries each below the entry cap but 90 MiB together: the extraction
+// stops at 64 MiB in all, leaves no part file and no marker.
+TEST_F(CorpusArchiveTest, AllEntriesTogetherStayWithinTheTotalCap) {
+  const std::string zip = root_.dir() + "/many.zip";
+  {
+    wxFFileOutputStream out(zip);
+    wxZipOutputStream z(out);
+    const std::string chunk(1 << 20, '\0');
+    for (const char* name : {"one.bin", "two.bin", "three.bin"}) {
+      ASSERT_TRUE(z.PutNextEntry(name));
+      for (int i = 0; i < 30; ++i) z.Write(chunk.data(), chunk.size());
+    }
+    ASSERT_TRUE(z.Close());
+  }
+  const std::string extract = root_.dir() + "/out";
+  const CorpusStatus r = PrepareCorpusArchiveAt(zip, extract);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.status, "corpus.zip extracted members=2, incomplete \xE2\x80\x94 retried at next start");
+  EXPECT_EQ(Tree(extract), (std::set<std::string>{"one.bin", "two.bin"}));
+}
+
 TEST_F(CorpusArchiveTest, ShippedArchiveMatchesItsManifestAndTheLooseCorpus) {
   setenv("ORVANE_CORPUS_ZIP", ORVANE_BUILT_DATA_DIR "/corpus.corpus.zip", 1);
   const CorpusStatus checked = VerifyCorpusArchive();

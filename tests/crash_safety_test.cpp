@@ -213,6 +213,44 @@ TEST(CrashSafety, FailedWritesGiveAReasonAndKeepTheOldFile) {
   EXPECT_EQ(Slurp(p.plain), "old text\n");
 }
 
+// The temporary file beside the target: a link planted there is removed,
+// not written through; a stale one from a killed writer goes with the next
+// write; a writer killed by the file-size limit (SIGXFSZ) leaves one, and
+// the next write in a healthy process removes it.
+TEST(CrashSafety, TheTemporaryFileIsAlwaysCreatedAfresh) {
+  test::TempDataRoot root;
+  const Paths p = TargetPaths();
+  const std::string tmp = p.plain + ".tmp";
+  const std::string outside = root.dir() + "/outside.txt";
+  std::filesystem::create_directories(std::filesystem::path(p.plain).parent_path());
+  std::ofstream(outside) << "not yours\n";
+  ASSERT_EQ(symlink(outside.c_str(), tmp.c_str()), 0);
+  std::string error;
+  ASSERT_TRUE(WriteTextAtomically(p.plain, "new text\n", &error)) << error;
+  EXPECT_EQ(Slurp(p.plain), "new text\n");
+  EXPECT_EQ(Slurp(outside), "not yours\n");
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(tmp)));
+
+  std::ofstream(tmp) << "stale half";
+  ASSERT_TRUE(WriteTextAtomically(p.plain, "newer text\n", &error)) << error;
+  EXPECT_EQ(Slurp(p.plain), "newer text\n");
+  EXPECT_FALSE(std::filesystem::exists(tmp));
+
+  // Killed by the limit in the middle of the write.
+  const std::string big(2 << 20, 'x');
+  EXPECT_EQ(InChild([&] {
+              rlimit limit{1 << 20, 1 << 20};
+              setrlimit(RLIMIT_FSIZE, &limit);
+              std::string why;
+              return WriteTextAtomically(p.plain, big, &why) ? 1 : 2;
+            }),
+            100 + SIGXFSZ);
+  EXPECT_EQ(Slurp(p.plain), "newer text\n");
+  ASSERT_TRUE(WriteTextAtomically(p.plain, "after the kill\n", &error)) << error;
+  EXPECT_EQ(Slurp(p.plain), "after the kill\n");
+  EXPECT_FALSE(std::filesystem::exists(tmp));
+}
+
 MsiMessage Arrival(int i) {
   MsiMessage m;
   m.id = "NAVAREA III " + std::to_string(i) + "/26";

@@ -198,6 +198,20 @@ TEST_F(ExchangeTest, TheReportIsSavedInTheReportsFolder) {
   EXPECT_NE(test::ReadFile(path).find("<p>id=a B2=?</p>"), std::string::npos);
 }
 
+// Each import replaces the first stored message of its id in place (a
+// later duplicate in the store stays), messages without id are appended.
+TEST(ParcelExchange, ImportsReplaceTheFirstOfTheirIdInPlace) {
+  MessageStore store = {PointMessage("a", 1, 1), PointMessage("b", 1, 1), PointMessage("a", 3, 3),
+                        PointMessage("", 4, 4)};
+  const ImportCounts c = MergeImportedMessages(
+      &store, {PointMessage("a", 9, 9), PointMessage("", 5, 5), PointMessage("c", 6, 6), PointMessage("c", 7, 7)});
+  EXPECT_EQ(c.replaced, 2u);
+  EXPECT_EQ(c.added, 2u);
+  std::vector<std::pair<std::string, double>> got;
+  for (const MsiMessage& m : store) got.emplace_back(m.id, m.geoms[0].points[0].first);
+  EXPECT_EQ(got, (std::vector<std::pair<std::string, double>>{{"a", 9}, {"b", 1}, {"a", 3}, {"", 4}, {"", 5}, {"c", 7}}));
+}
+
 TEST(ParcelExchange, AnImportWithOneIdTwiceEndsAsOneMessage) {
   MessageStore store;
   const ImportCounts c = MergeImportedMessages(&store, {PointMessage("x", 1, 1), PointMessage("x", 2, 2)});

@@ -31,6 +31,8 @@
 #include "parse/ingest.h"
 #include "test_support.h"
 
+#include <zlib.h>
+
 namespace orvane {
 namespace {
 
@@ -256,7 +258,7 @@ std::vector<Fault> Faults() {
                    res.set_content(test::ReadFile(ORVANE_TEST_DATA_DIR "/gzip_bomb_40mb.gz"), "text/html");
                  });
                },
-               "no warning text on any page", 1, {}});
+               "body too large", 1, {}});
   f.push_back({"200 that is really an error page", nullptr,
                [](httplib::Server& svr, Hits* h) {
                  svr.Get(R"(/.*)", [h](const httplib::Request& req, httplib::Response& res) {
@@ -283,6 +285,9 @@ class FaultInjection : public testing::Test {
  protected:
   void SetUp() override {
     SetClock(&clock_);
+    // The retry schedules here take minutes of the manual clock; the
+    // overall time-out of a NAVAREA has a test of its own.
+    SetNavareaOverallTimeoutMs(3600000);
     ResetRequestState();
     SetFetchCancel(false);
     SetFetchShutdown(false);
@@ -298,6 +303,7 @@ class FaultInjection : public testing::Test {
     SetFetchSleeper(nullptr);
     SetIncludeArchive(true);
     SetNavareaFetchTimeoutMs(kHttpTimeoutMs);
+    SetNavareaOverallTimeoutMs(kNavareaOverallTimeoutMs);
     SetClock(nullptr);
   }
   ManualClock clock_;
@@ -373,19 +379,12 @@ TEST_F(FaultInjection, EveryFaultKeepsTheCacheAndNamesItself) {
     const MessageStore previous = ParseBulletin(kCachedText);
     ASSERT_FALSE(previous.empty());
     const MergeResult merged = MergeFetchResult(previous, r.text, 3);
-    // The fetch layer's failure comments become messages of their own,
-    // listed without geometry; the warning itself is the one kept.
-    size_t kept = 0;
-    for (const MsiMessage& m : merged.store) {
-      if (m.id == previous.front().id) {
-        ++kept;
-        EXPECT_EQ(m.geoms.size(), previous.front().geoms.size());
-      } else {
-        EXPECT_TRUE(m.geoms.empty()) << m.raw_text;
-        EXPECT_EQ(m.raw_text.rfind("<!--", 0), 0u) << m.raw_text;
-      }
-    }
-    EXPECT_EQ(kept, 1u);
+    // The fetch layer's failure comments are notes, never messages: the
+    // warning itself is all the store holds.
+    ASSERT_EQ(merged.store.size(), 1u);
+    EXPECT_EQ(merged.store.front().id, previous.front().id);
+    EXPECT_EQ(merged.store.front().geoms.size(), previous.front().geoms.size());
+    EXPECT_EQ(merged.store.front().raw_text.find("<!--"), std::string::npos);
 
     char line[640];
     std::snprintf(line, sizeof line, "%s | %s | %s | %d | unchanged\n", fault.name, r.status.c_str(),
@@ -393,6 +392,308 @@ TEST_F(FaultInjection, EveryFaultKeepsTheCacheAndNamesItself) {
     table += line;
   }
   std::printf("%s", table.c_str());
+}
+
+// Two warning pages of NAVAREA III: the first links the second.
+const std::string kPage1 =
+    "<html><body><p>NAVAREA III 0101/26</p><p>AEGEAN SEA. WRECK IN 36-12.0N 028-30.0E. PAGE ONE. DEPTH OVER WRECK 12 METRES. WIDE BERTH REQUESTED.</p><p>NNNN</p>"
+    "<a rel=\"next\" href=\"/navarea/3/messages/?page=2\">next</a></body></html>";
+const std::string kPage2 =
+    "<html><body><p>NAVAREA III 0102/26</p><p>IONIAN SEA. BUOY ADRIFT 38-00.0N 020-10.0E. PAGE TWO. UNLIT, DIAMETER 2 METRES. WIDE BERTH.</p>"
+    "<p>NNNN</p></body></html>";
+
+std::string Gzip(const std::string& data, bool gzip_wrapper) {
+  z_stream z{};
+  EXPECT_EQ(deflateInit2(&z, Z_BEST_COMPRESSION, Z_DEFLATED, gzip_wrapper ? 31 : 15, 8, Z_DEFAULT_STRATEGY), Z_OK);
+  std::string out(compressBound(data.size()) + 64, '\0');
+  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+  z.avail_in = static_cast<uInt>(data.size());
+  z.next_out = reinterpret_cast<Bytef*>(out.data());
+  z.avail_out = static_cast<uInt>(out.size());
+  EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
+  out.resize(z.total_out);
+  deflateEnd(&z);
+  return out;
+}
+
+// What page 2 of a linked list answers; anything but a page of warnings
+// fails the whole NAVAREA, so the cache stands in and the status counts it.
+struct SecondPage {
+  const char* name;
+  std::function<void(httplib::Response&)> answer;
+  std::string expect_error;
+};
+
+std::vector<SecondPage> SecondPageFaults() {
+  auto status = [](int code) {
+    return [code](httplib::Response& res) {
+      res.status = code;
+      res.set_content("<html><body>no</body></html>", "text/html");
+    };
+  };
+  return {
+      {"403", status(403), "HTTP status 403"},
+      {"404", status(404), "HTTP status 404"},
+      {"410", status(410), "HTTP status 410"},
+      {"stray 304", [](httplib::Response& res) { res.status = 304; }, "unexpected HTTP 304"},
+      {"200 error page",
+       [](httplib::Response& res) {
+         res.set_content("<html><body><h1>Error</h1><p>Please try again later.</p></body></html>", "text/html");
+       },
+       "no warning text on a linked list page"},
+      {"body over the cap",
+       [](httplib::Response& res) { res.set_content(std::string(kMaxBodyBytes + 10, 'x'), "text/plain"); },
+       "body too large"},
+      {"503", status(503), "HTTP status 503"},
+  };
+}
+
+TEST_F(FaultInjection, AListIsWholeOrNotAtAll) {
+  for (const SecondPage& fault : SecondPageFaults()) {
+    SCOPED_TRACE(fault.name);
+    test::TempDataRoot root;
+    ResetRequestState();
+    ASSERT_TRUE(StoreNavareaText(3, kCachedText, "http://127.0.0.1/navarea/3/messages/", 200, "", ""));
+    const auto before = CacheFiles();
+    test::TestServer s([&](httplib::Server& svr) {
+      svr.Get("/navarea/3/messages/", [&](const httplib::Request& req, httplib::Response& res) {
+        if (req.has_param("page"))
+          fault.answer(res);
+        else
+          res.set_content(kPage1, "text/html");
+      });
+    });
+    const NavareasFetchResult r = FetchNavareas({3}, s.base());
+    EXPECT_EQ(r.status, "ok=0 fail=1 cache=1 of 1");
+    EXPECT_EQ(r.failed_ids, std::vector<int>{3});
+    EXPECT_EQ(r.fresh, 0);
+    EXPECT_NE(r.text.find("<!-- navarea 3 failed: " + fault.expect_error), std::string::npos) << r.text;
+    EXPECT_EQ(r.text.find("PAGE ONE"), std::string::npos);
+    EXPECT_EQ(CacheFiles(), before);
+  }
+  // The same list answered in full is taken whole.
+  test::TempDataRoot root;
+  ResetRequestState();
+  test::TestServer s([&](httplib::Server& svr) {
+    svr.Get("/navarea/3/messages/", [&](const httplib::Request& req, httplib::Response& res) {
+      res.set_content(req.has_param("page") ? kPage2 : kPage1, "text/html");
+    });
+  });
+  const NavareasFetchResult r = FetchNavareas({3}, s.base());
+  EXPECT_EQ(r.status, "ok=1 fail=0 cache=0 of 1");
+  EXPECT_TRUE(r.failed_ids.empty());
+  EXPECT_NE(r.text.find("PAGE ONE"), std::string::npos);
+  EXPECT_NE(r.text.find("PAGE TWO"), std::string::npos);
+}
+
+// Compressed answers are asked for and decoded; binary bodies are no page.
+TEST_F(FaultInjection, CompressedAnswersAreDecodedAndBinaryIsRefused) {
+  const struct {
+    const char* name;
+    const char* encoding;  // Content-Encoding sent, or null for none
+    bool gzip;
+    bool binary;           // the body sent is binary data, not a page
+    bool ok;
+  } cases[] = {
+      {"gzip", "gzip", true, false, true},
+      {"deflate", "deflate", false, false, true},
+      {"gzip sent as if plain", nullptr, true, false, false},
+      {"binary with NUL bytes", nullptr, false, true, false},
+  };
+  const std::string page = kPage2;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::TempDataRoot root;
+    ResetRequestState();
+    ASSERT_TRUE(StoreNavareaText(3, kCachedText, "http://127.0.0.1/navarea/3/messages/", 200, "", ""));
+    std::string accept;
+    std::mutex m;
+    test::TestServer s([&](httplib::Server& svr) {
+      svr.Get("/navarea/3.*", [&](const httplib::Request& req, httplib::Response& res) {
+        {
+          std::lock_guard<std::mutex> lock(m);
+          if (accept.empty()) accept = req.get_header_value("Accept-Encoding");
+        }
+        static const char kBinary[] = "\x00\x01\x02\xFF\xFE garbage \x00 DANGER ZONE ";
+        std::string body = c.binary ? std::string(kBinary, sizeof kBinary - 1) + page : Gzip(page, c.gzip);
+        if (c.encoding) res.set_header("Content-Encoding", c.encoding);
+        // Raw bytes: a content type httplib would not compress again.
+        res.set_content(body, "application/octet-stream");
+      });
+    });
+    const NavareasFetchResult r = FetchNavareas({3}, s.base());
+    EXPECT_NE(accept.find("gzip"), std::string::npos) << accept;
+    EXPECT_NE(accept.find("deflate"), std::string::npos) << accept;
+    std::string cached;
+    ASSERT_TRUE(ReadNavareaCache(3, &cached));
+    if (c.ok) {
+      EXPECT_EQ(r.status, "ok=1 fail=0 cache=0 of 1");
+      EXPECT_NE(cached.find("BUOY ADRIFT 38-00.0N 020-10.0E"), std::string::npos) << cached;
+    } else {
+      EXPECT_EQ(r.status, "ok=0 fail=1 cache=1 of 1");
+      EXPECT_NE(r.text.find("body is not text"), std::string::npos) << r.text;
+      EXPECT_EQ(cached, kCachedText);
+    }
+  }
+}
+
+// A redirect stays on the site asked: the same path elsewhere on the same
+// origin is followed, another port or host name fails the request.
+TEST_F(FaultInjection, RedirectsStayOnTheOriginAsked) {
+  test::TestServer other([&](httplib::Server& svr) {
+    svr.Get("/.*", [](const httplib::Request&, httplib::Response& res) { res.set_content(kPage2, "text/html"); });
+  });
+  const struct {
+    const char* name;
+    std::function<std::string(const std::string& own_base)> target;
+    bool followed;
+  } cases[] = {
+      {"same origin", [](const std::string& own) { return own + "/moved/3"; }, true},
+      {"relative", [](const std::string&) { return std::string("/moved/3"); }, true},
+      {"another port", [&](const std::string&) { return other.base() + "/moved/3"; }, false},
+      {"another host name",
+       [&](const std::string&) { return "http://localhost:" + std::to_string(other.port()) + "/moved/3"; }, false},
+      {"https on another port", [&](const std::string&) { return "https://127.0.0.1:" + std::to_string(other.port()) + "/x"; },
+       false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::TempDataRoot root;
+    ResetRequestState();
+    ASSERT_TRUE(StoreNavareaText(3, kCachedText, "http://127.0.0.1/navarea/3/messages/", 200, "", ""));
+    std::string own_base;
+    test::TestServer s([&](httplib::Server& svr) {
+      svr.Get("/navarea/3.*", [&](const httplib::Request&, httplib::Response& res) {
+        res.set_redirect(c.target(own_base));
+      });
+      svr.Get("/moved/3", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content(kPage1, "text/html");
+      });
+    });
+    own_base = s.base();
+    const NavareasFetchResult r = FetchNavareas({3}, s.base());
+    std::string cached;
+    ASSERT_TRUE(ReadNavareaCache(3, &cached));
+    if (c.followed) {
+      EXPECT_EQ(r.status.rfind("ok=1 fail=0", 0), 0u) << r.status;
+      EXPECT_NE(cached.find("PAGE ONE"), std::string::npos);
+    } else {
+      EXPECT_EQ(r.status, "ok=0 fail=1 cache=1 of 1");
+      EXPECT_NE(r.text.find("redirect to another site"), std::string::npos) << r.text;
+      EXPECT_EQ(cached, kCachedText);
+      EXPECT_EQ(r.text.find("BUOY ADRIFT"), std::string::npos);
+    }
+  }
+}
+
+// A page line that looks like a section line is the page's text, not a
+// section: NAVAREA I, not fetched, keeps its warning, and the fetched
+// warnings stay NAVAREA III's.
+TEST_F(FaultInjection, SectionLinesInFetchedTextAreTheTextsOwn) {
+  test::TempDataRoot root;
+  test::TestServer s([&](httplib::Server& svr) {
+    svr.Get("/navarea/3/messages/", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content("<html><body><p>NAVAREA III 0201/26</p><p>AEGEAN SEA. WRECK IN 36-12.0N 028-30.0E.</p>"
+                      "<p>NNNN</p><p>===== NAVAREA 1 =====</p><p>NAVAREA III 0202/26</p>"
+                      "<p>IONIAN SEA. BUOY ADRIFT 38-00.0N 020-10.0E.</p><p>NNNN</p></body></html>",
+                      "text/html");
+    });
+  });
+  const NavareasFetchResult r = FetchNavareas({3}, s.base());
+  ASSERT_EQ(r.status, "ok=1 fail=0 cache=0 of 1");
+  // NAVAREA I's own warning, from an earlier fetch.
+  MessageStore previous = ParseBulletin("NAVAREA I 0050/26\nNORTH SEA. WRECK IN 56-00.0N 003-00.0E.\nNNNN\n");
+  ASSERT_EQ(previous.size(), 1u);
+  previous.front().navarea = 1;
+  const MergeResult merged = MergeFetchResult(previous, r.text, 3);
+  EXPECT_EQ(merged.areas, std::vector<int>{3});
+  size_t area1 = 0, area3 = 0;
+  for (const MsiMessage& m : merged.store) {
+    if (m.navarea == 1) ++area1;
+    if (m.navarea == 3) ++area3;
+  }
+  EXPECT_EQ(area1, 1u);
+  EXPECT_EQ(area3, 2u);
+}
+
+// A server that drips a byte now and then never trips the stall or the
+// low-speed limits of a request, but the NAVAREA's overall time-out ends it:
+// one attempt, cut at the deadline, no retry and no further page after it.
+// (Real clock: the drip and libcurl's time-out run in real time.)
+TEST(NavareaOverallTimeOut, ADripHoldsOneNavareaNoLongerThanItsTimeOut) {
+  test::TempDataRoot root;
+  SetClock(nullptr);
+  ResetRequestState();
+  SetFetchCancel(false);
+  SetFetchShutdown(false);
+  SetIncludeArchive(false);
+  SetFetchSleeper([](int64_t) { return true; });
+  SetNavareaFetchTimeoutMs(5000);
+  SetNavareaOverallTimeoutMs(1500);
+  Hits hits;
+  {
+    RawServer s(&hits, [](int fd, const std::atomic<bool>& stop) {
+      if (!SendAll(fd, Response("200 OK", "Content-Type: text/html\r\nContent-Length: 100000\r\n", "<p>"))) return;
+      while (!stop && SendAll(fd, std::string(64, 'x')))
+        if (PeerClosed(fd, 200, stop)) return;
+    });
+    const NavareasFetchResult r = FetchNavareas({3}, s.base());
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.status.find("WinHttpSend/Receive failed"), std::string::npos) << r.status;
+  }
+  int total = 0;
+  for (const auto& [path, n] : hits.Get()) total += n;
+  EXPECT_EQ(total, 1);
+  SetNavareaFetchTimeoutMs(kHttpTimeoutMs);
+  SetNavareaOverallTimeoutMs(kNavareaOverallTimeoutMs);
+  SetFetchSleeper(nullptr);
+  SetIncludeArchive(true);
+}
+
+// A whole fetch is bounded in text and in messages (lowered here): the
+// NAVAREA that would pass a bound fails with the reason, is not stored, and
+// its cache stands in when that fits.
+TEST_F(FaultInjection, AWholeFetchStaysWithinItsBounds) {
+  // Three warnings of about 150 bytes per NAVAREA.
+  auto page = [](int area) {
+    std::string html = "<html><body>";
+    for (int i = 1; i <= 3; ++i)
+      html += "<p>NAVAREA III " + std::to_string(area * 10 + i) +
+              "/26</p><p>AEGEAN SEA. WRECK IN 36-12.0N 028-30.0E. DEPTH 12 METRES. WIDE BERTH REQUESTED.</p><p>NNNN</p>";
+    return html + "</body></html>";
+  };
+  test::TestServer s([&](httplib::Server& svr) {
+    svr.Get(R"(/navarea/(\d+)/messages/)", [&](const httplib::Request& req, httplib::Response& res) {
+      if (req.has_param("page")) return;  // the list ends after page 1
+      res.set_content(page(std::stoi(req.matches[1])), "text/html");
+    });
+  });
+  const struct {
+    const char* what;
+    size_t text, messages;
+    std::string status, reason;
+  } cases[] = {
+      {"text", 700, 0, "ok=2 fail=1 cache=0 of 3", "fetch over 0 MiB of text"},
+      {"messages", 0, 7, "ok=2 fail=1 cache=0 of 3", "fetch over 7 messages"},
+      {"both wide", 0, 0, "ok=3 fail=0 cache=0 of 3", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    test::TempDataRoot root;
+    ResetRequestState();
+    SetFetchBounds(c.text, c.messages);
+    const NavareasFetchResult r = FetchNavareas({1, 2, 3}, s.base());
+    SetFetchBounds(0, 0);
+    EXPECT_EQ(r.status, c.status);
+    std::string cached;
+    if (!c.reason.empty()) {
+      EXPECT_EQ(r.failed_ids, std::vector<int>{3});
+      EXPECT_NE(r.text.find("<!-- navarea 3 failed: " + c.reason + " -->"), std::string::npos) << r.text;
+      EXPECT_FALSE(ReadNavareaCache(3, &cached));
+    } else {
+      EXPECT_TRUE(ReadNavareaCache(3, &cached));
+    }
+  }
 }
 
 // A failed fetch without a cached text: the status is the fault itself and

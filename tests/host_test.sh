@@ -3,6 +3,8 @@
 #   host_test.sh HOST DATA_DIR CASE
 #   canvas-gl / canvas-dc  the chart canvas is written as a PNG after its first paint
 #   window-PAGE            a PNG of a message-window page or of the detail view
+#   open-window-shot-PAGE  the same with --open-window: still one click, the message window
+#   quit-with-settings     the host quits while the plug-in's settings dialog is modal
 #   route-filter           with the route filter on, only the warnings along the route are visible
 #   bad-options            wrong option values are refused with a reason
 #   scheme-gl / scheme-dc  the whole screen (chart, overlay, window) at night has at most a third of the
@@ -33,6 +35,20 @@ case "$case_" in
   window-*)
     "$host" --screenshot-window "${case_#window-}" "$tmp/window.png" --quit-after 20 > "$tmp/out"
     is_png "$tmp/window.png" || { echo "no PNG written"; cat "$tmp/out"; exit 1; }
+    grep -q 'plug-in window "Orvane - MSI Overlay"' "$tmp/out" || { echo "not the message window:"; cat "$tmp/out"; exit 1; }
+    ;;
+  open-window-shot-*)
+    # --open-window and the picture's own wait share one click: two would be
+    # a double click, which opens the settings instead of the message window.
+    "$host" --open-window --screenshot-window "${case_#open-window-shot-}" "$tmp/window.png" --quit-after 20 > "$tmp/out"
+    is_png "$tmp/window.png" || { echo "no PNG written"; cat "$tmp/out"; exit 1; }
+    grep -q 'plug-in window "Orvane - MSI Overlay"' "$tmp/out" || { echo "not the message window:"; cat "$tmp/out"; exit 1; }
+    ;;
+  quit-with-settings)
+    # The host closes (its quit timer) while the plug-in's modal settings
+    # dialog is up: the plug-in ends the dialog in DeInit and the host exits 0.
+    "$host" --open-settings --quit-after 2 > "$tmp/out" 2> "$tmp/err" || { echo "exit $?"; cat "$tmp/out" "$tmp/err"; exit 1; }
+    grep -q 'quitting with the dialog "Orvane settings" open' "$tmp/out" || { echo "no settings dialog open:"; cat "$tmp/out"; exit 1; }
     ;;
   route-filter)
     mkdir -p "$XDG_CONFIG_HOME/opencpn"

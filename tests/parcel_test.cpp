@@ -225,6 +225,15 @@ TEST(ParcelText, RefusalsAndLenientFields) {
   EXPECT_FALSE(ReadParcelJson(big, &out, nullptr, &error));
   EXPECT_EQ(error, "parcel too large");
 
+  // Within the byte cap, but more messages than a parcel may hold.
+  std::string many = "{\"meta\": {\"format\": \"orvane_parcel_v1\"}, \"messages\": [{}";
+  for (size_t i = 0; i < kParcelMaxMessages; ++i) many += ",{}";
+  many += "]}";
+  ASSERT_LT(many.size(), kParcelMaxBytes);
+  EXPECT_FALSE(ReadParcelJson(many, &out, nullptr, &error));
+  EXPECT_EQ(error, "parcel holds more than 100000 messages");
+  EXPECT_TRUE(out.empty());
+
   const char* lenient =
       "{\"meta\": {\"format\": \"orvane_parcel_v1\"}, \"messages\": ["
       "{\"type\": \"SAR_PIRACY\", \"b1\": \"\", \"geoms\": [{\"kind\": \"circle\", \"radius_nm\": 900,"

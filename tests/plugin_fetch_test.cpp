@@ -12,6 +12,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <random>
+#include <set>
 #include <thread>
 #include <sstream>
 
@@ -339,6 +340,43 @@ TEST_F(PluginFetchTest, InitFetchesMergesLogsAndRingsOnceForNewSar) {
   EXPECT_EQ(ArrivalLines().size(), sample_lines + 2);
   EXPECT_EQ(plugin_->sar_alarms(), alarms + 1);
   EXPECT_NE(plugin_->status_text().find("new=2 kept=0 areas=1"), std::string::npos) << plugin_->status_text();
+}
+
+// "OK" only when something was fetched and no NAVAREA failed: NAVAREA IV
+// failing beside a good III is PARTIAL and names IV; both failing is FAIL
+// and the store stays as it was, though their caches came back as text.
+// The fetch's failure comments never reach the list.
+TEST_F(PluginFetchTest, TheStatusSaysWhichNavareasFailed) {
+  Portal portal;
+  portal.SetPage(3, kWreck + kSar);
+  setenv("ORVANE_PORTAL_URL", portal.base().c_str(), 1);
+  WriteSettings("NavareaMask=12\nIncludeArchive=0\nCoastalFeedsEnabled=0\n");
+  ASSERT_TRUE(StoreNavareaText(4, "NAVAREA IV 0300/26\nCARIBBEAN SEA. BUOY 18-00.0N 066-00.0W.\n", "u", 200, "", ""));
+  InitAndFinish();
+  auto no_comment_rows = [&] {
+    for (const MsiMessage& m : plugin_->store())
+      if (m.raw_text.find("<!--") != std::string::npos || m.title.find("<!--") != std::string::npos) return false;
+    return true;
+  };
+  const std::string partial = plugin_->status_text();
+  EXPECT_EQ(partial.rfind("PARTIAL ", 0), 0u) << partial;
+  EXPECT_NE(partial.find(kDash + " failed NAVAREA IV " + kDash + " new="), std::string::npos) << partial;
+  EXPECT_NE(partial.find("[ok=1 fail=1 cache=1 of 2"), std::string::npos) << partial;
+  EXPECT_TRUE(no_comment_rows());
+  const auto before = plugin_->store();
+
+  // Now III fails too: only the caches stand in, the same warnings again.
+  portal.AnswerBusy(404);
+  plugin_->StartFetch();
+  ASSERT_TRUE(FinishFetch());
+  const std::string fail = plugin_->status_text();
+  EXPECT_EQ(fail.rfind("FAIL " + kDash + " failed NAVAREA III,IV: ok=0 fail=2 cache=2 of 2", 0), 0u) << fail;
+  EXPECT_NE(fail.find(kDash + " keeping/using last-good cache (no wipe)"), std::string::npos) << fail;
+  std::multiset<std::string> ids_before, ids_after;
+  for (const MsiMessage& m : before) ids_before.insert(m.id);
+  for (const MsiMessage& m : plugin_->store()) ids_after.insert(m.id);
+  EXPECT_EQ(ids_after, ids_before);
+  EXPECT_TRUE(no_comment_rows());
 }
 
 // The ingest's own cases, called as the window's handler calls it.

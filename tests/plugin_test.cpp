@@ -355,7 +355,7 @@ TEST_F(PluginTest, StartUpReadsTheCachedNavareaThree) {
   EXPECT_EQ(plugin_->message_window()->RowCount(), 1u);
   EXPECT_TRUE(test::PumpUntil([&] { return !plugin_->fetch_busy(); }));
   // The failed fetch fell back on the same cache: the warning is still there
-  // (beside the fetch layer's comment lines, which parse as messages too).
+  // (the fetch layer's comment lines are notes and parse as nothing).
   EXPECT_EQ(std::count_if(plugin_->store().begin(), plugin_->store().end(),
                           [](const MsiMessage& m) { return m.number == 139 && m.navarea == 3; }),
             1);

@@ -32,6 +32,7 @@
 #include "overlay/taxonomy.h"
 #include "test_host.h"
 #include "test_support.h"
+#include "ui/modal.h"
 #include "ui/settings_dialog.h"
 #include "ui/receiver_page.h"
 #include "receiver/receiver_input.h"
@@ -277,6 +278,45 @@ TEST_F(SettingsDialogTest, ShowSettingsDialogRunsModallyOnThePageGiven) {
   EXPECT_EQ(plugin_->settings().ui_theme, 0);
   EXPECT_EQ(FileValue("UiTheme"), "0");
   EXPECT_DOUBLE_EQ(plugin_->settings().overlay_alpha, 0.4);
+}
+
+// The host closes while the settings dialog is up with a message box over
+// it (Save in manual mode with no NAVAREA): the canvas it was opened over
+// goes first, then DeInit. Neither dialog belongs to the canvas, DeInit
+// ends both, innermost first, and the opening returns without touching the
+// plug-in again.
+TEST_F(SettingsDialogTest, DeInitEndsTheOpenDialogsAfterTheCanvasIsGone) {
+  Load();
+  size_t open_at_close = 0;
+  int attempts = 0;
+  wxTimer opener, closer;
+  opener.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+    SettingsDialog* d = nullptr;
+    for (wxWindow* w : wxTopLevelWindows)
+      if (auto* s = dynamic_cast<SettingsDialog*>(w); s && s->IsModal()) d = s;
+    if (!d) {
+      if (++attempts < 200) opener.StartOnce(20);
+      return;
+    }
+    ChooseMode(d->mode_radio(), 1);
+    for (unsigned i = 0; i < d->navarea_list()->GetCount(); ++i) TickNavarea(d->navarea_list(), i, false);
+    closer.StartOnce(100);
+    Press(d->FindWindow(wxID_OK));  // the warning box runs here until DeInit ends it
+  });
+  closer.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+    open_at_close = OpenPluginModals();
+    delete frame_;
+    frame_ = new wxFrame(nullptr, wxID_ANY, "canvas");
+    testhost::Host().canvas = frame_;
+    plugin_->DeInit();
+  });
+  opener.StartOnce(20);
+  EXPECT_FALSE(plugin_->ShowSettingsDialog(frame_, 2));
+  EXPECT_EQ(open_at_close, 2u);
+  EXPECT_EQ(OpenPluginModals(), 0u);
+  EXPECT_TRUE(PluginClosing());
+  // Nothing more is shown once the plug-in is closing.
+  EXPECT_EQ(PluginMessageBox("x", "y", wxOK, nullptr), kModalShutdown);
 }
 
 // The settings dialog as the toolbar and the host's preferences button open

@@ -3,6 +3,8 @@
 // decimal-comma locale; the theme palette on a window tree and the bucket
 // swatch, under the toolkit.
 #include <gtest/gtest.h>
+#include <filesystem>
+#include <wx/strconv.h>
 
 #include <clocale>
 #include <cmath>
@@ -29,6 +31,7 @@
 
 #include "common/paths.h"
 #include "orvane_pi/orvane_pi.h"
+#include "orvane_pi/settings_file.h"
 #include "overlay/swatch_dc.h"
 #include "overlay/taxonomy.h"
 #include "test_host.h"
@@ -101,6 +104,57 @@ TEST_F(SettingsTest, MissingFileGivesDefaultsAndTheFirstSaveCreatesIt) {
   EXPECT_EQ(FileValue("TypeMask"), "8191");
   EXPECT_EQ(FileValue("ColorsSchemaVersion"), "<absent>");  // no colour file: version 0
   EXPECT_EQ(FileValue("ColorOverride_MINE"), "<absent>");
+}
+
+// A settings file in UTF-16 (with its mark) or with a UTF-8 mark is read,
+// converted to plain UTF-8 once, and stays readable after every save.
+TEST_F(SettingsTest, Utf16AndMarkedFilesBecomePlainUtf8) {
+  const std::string text = "UiTheme=2\nOverlayAlpha=0.5\nExtraFeedUrls=http://127.0.0.1/\xC3\xA9\n";
+  auto utf16 = [&](bool le) {
+    const wxString w = wxString::FromUTF8(text);
+    const wxCharBuffer b = w.mb_str(le ? static_cast<const wxMBConv&>(wxMBConvUTF16LE())
+                                       : static_cast<const wxMBConv&>(wxMBConvUTF16BE()));
+    return std::string(le ? "\xFF\xFE" : "\xFE\xFF") + std::string(b.data(), b.length());
+  };
+  const struct {
+    const char* what;
+    std::string bytes;
+  } cases[] = {
+      {"UTF-16LE", utf16(true)}, {"UTF-16BE", utf16(false)}, {"UTF-8 with its mark", "\xEF\xBB\xBF" + text}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteSettings(c.bytes);
+    for (int round = 0; round < 2; ++round) {
+      auto p = Loaded();
+      EXPECT_EQ(p->settings().ui_theme, 2);
+      EXPECT_DOUBLE_EQ(p->settings().overlay_alpha, 0.5);
+      EXPECT_EQ(p->settings().extra_feed_urls, "http://127.0.0.1/\xC3\xA9");
+      p->SaveSettings();
+      const std::string after = test::ReadFile(SettingsFilePath());
+      EXPECT_EQ(after.find('\0'), std::string::npos);
+      EXPECT_NE(after.rfind("\xEF\xBB\xBF", 0), 0u);
+      EXPECT_EQ(FileValue("UiTheme"), "2");
+    }
+  }
+}
+
+// A settings file over 1 MiB is not read: it is set aside beside the new
+// one as orvane_pi.ini.bad-<time> and the defaults apply.
+TEST_F(SettingsTest, AnOversizedFileIsSetAsideAndDefaultsApply) {
+  std::string big;
+  for (int i = 0; big.size() <= kMaxSettingsFileBytes; ++i) big += "Key" + std::to_string(i) + "=x\n";
+  WriteSettings("UiTheme=2\n" + big);
+  auto p = Loaded();
+  EXPECT_EQ(p->settings().ui_theme, Settings().ui_theme);
+  EXPECT_NE(p->status_text().find("set aside as orvane_pi.ini.bad-"), std::string::npos) << p->status_text();
+  size_t aside = 0;
+  for (const auto& e : std::filesystem::directory_iterator(std::filesystem::path(SettingsFilePath()).parent_path()))
+    if (e.path().filename().string().rfind("orvane_pi.ini.bad-", 0) == 0) {
+      ++aside;
+      EXPECT_EQ(test::ReadFile(e.path().string()), "UiTheme=2\n" + big);
+    }
+  EXPECT_EQ(aside, 1u);
+  EXPECT_LT(test::ReadFile(SettingsFilePath()).size(), 100u);
 }
 
 TEST_F(SettingsTest, NavareaMigrationRunsOnceAndOnlyOnce) {

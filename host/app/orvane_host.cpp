@@ -114,6 +114,7 @@ class HostApp : public wxApp {
     parser.AddOption("", "route", "load a GPX route and make it the active route", wxCMD_LINE_VAL_STRING);
     parser.AddOption("", "coastline", "coastline file (GMT multi-segment text)", wxCMD_LINE_VAL_STRING);
     parser.AddSwitch("", "open-window", "click the plug-in's tool once after start");
+    parser.AddSwitch("", "open-settings", "open the plug-in's preferences after start, as the Plug-in menu does");
     parser.AddSwitch("", "dc", "draw with a device context instead of OpenGL");
     parser.AddOption("", "screenshot", "write a PNG of the chart canvas after its first full paint",
                      wxCMD_LINE_VAL_STRING);
@@ -259,14 +260,17 @@ class HostApp : public wxApp {
     }
 
     if (parser.Found("open-window")) {
-      const int id = g_host.tools.empty() ? -1 : g_host.tools.begin()->first;
-      if (id >= 0) CallAfter([this, id] {
-        g_host.tools[id]->OnToolbarToolCallback(id);
+      CallAfter([this] {
+        if (!ClickToolOnce()) return;
         AwaitMessageWindow([this](wxTopLevelWindow* win) {
           if (win) PlaceMessageWindow(win);
         });
       });
     }
+    if (parser.Found("open-settings"))
+      CallAfter([this] {
+        if (loader_.plugin()) loader_.plugin()->ShowPreferencesDialog(frame_);
+      });
     double quit_after = 0;
     if (parser.Found("quit-after", &quit_after)) {
       quit_timer_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { Quit(); });
@@ -431,6 +435,9 @@ class HostApp : public wxApp {
       const wxString line = PluginLabel(prefix);
       if (!line.empty()) std::printf("orvane-host: plug-in %s\n", line.utf8_str().data());
     }
+    for (wxWindow* w : wxTopLevelWindows)
+      if (auto* d = dynamic_cast<wxDialog*>(w); d && d->IsModal())
+        std::printf("orvane-host: quitting with the dialog \"%s\" open\n", d->GetTitle().utf8_str().data());
     if (!screenshot_screen_.empty()) ReportShot(GrabScreen(ShownWindowsRect(), screenshot_screen_), screenshot_screen_);
     std::fflush(stdout);
     if (frame_) frame_->Close(true);
@@ -533,11 +540,20 @@ class HostApp : public wxApp {
     window_timer_.Start(250);
   }
 
+  // The plug-in's first tool, clicked at most once in a run: a second click
+  // within the plug-in's burst time would read as a double click, which
+  // opens the settings instead of the message window.
+  bool ClickToolOnce() {
+    if (tool_clicked_) return false;
+    const int id = g_host.tools.empty() ? -1 : g_host.tools.begin()->first;
+    if (id < 0) return false;
+    tool_clicked_ = true;
+    g_host.tools[id]->OnToolbarToolCallback(id);
+    return true;
+  }
+
   void StartWindowShot() {
-    if (!MessageWindow()) {
-      const int id = g_host.tools.empty() ? -1 : g_host.tools.begin()->first;
-      if (id >= 0) g_host.tools[id]->OnToolbarToolCallback(id);
-    }
+    if (!MessageWindow()) ClickToolOnce();
     AwaitMessageWindow([this](wxTopLevelWindow* win) {
       if (!win) {
         std::fprintf(stderr, "orvane-host: the plug-in opened no message window\n");
@@ -546,6 +562,7 @@ class HostApp : public wxApp {
       }
       PlaceMessageWindow(win);
       win->Raise();
+      std::printf("orvane-host: plug-in window \"%s\"\n", win->GetTitle().utf8_str().data());
       int page = 0;
       WindowShotPage(window_shot_, &page);
       if (auto* book = dynamic_cast<wxNotebook*>(
@@ -622,6 +639,7 @@ class HostApp : public wxApp {
   wxString screenshot_, screenshot_screen_, window_shot_, window_shot_file_;
   wxTimer shot_timer_, detail_timer_, window_timer_;
   bool quitting_ = false;
+  bool tool_clicked_ = false;
   int window_tries_ = 0;
   int exit_code_ = 0;
 };

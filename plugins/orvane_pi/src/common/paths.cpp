@@ -87,7 +87,12 @@ bool WriteAll(int fd, const std::string& bytes) {
 
 AtomicWrite AtomicWriteFile(const std::string& path, const std::string& bytes) {
   const std::string tmp = path + ".tmp";
-  const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  // A temporary file left by a killed writer, or a link planted in its
+  // place, is removed (unlink does not follow a link), and the new one is
+  // created afresh: never opened through a link, never shared with another
+  // writer.
+  if (::unlink(tmp.c_str()) != 0 && errno != ENOENT) return AtomicWrite::kOpenFailed;
+  const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd < 0) return AtomicWrite::kOpenFailed;
   bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
   ok = (::close(fd) == 0) && ok;

@@ -138,6 +138,7 @@ bool ReadParcelJson(const std::string& text, std::vector<MsiMessage>* messages, 
       return fail("unsupported or missing meta.format (need orvane_parcel_v1)");
     const auto msgs = root.find("messages");
     if (msgs == root.end() || !msgs->is_array()) return fail("missing messages array");
+    if (msgs->size() > kParcelMaxMessages) return fail("parcel holds more than 100000 messages");
     if (meta) {
       ParcelMeta m;
       m.created = Get<std::string>(jm, "created", "");

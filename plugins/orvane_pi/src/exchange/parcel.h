@@ -20,6 +20,7 @@ struct ParcelMeta {
 
 constexpr size_t kParcelExcerptBytes = 400;
 constexpr size_t kParcelMaxBytes = 16u << 20;  // larger parcels are refused unread
+constexpr size_t kParcelMaxMessages = 100000;   // parcels with more are refused
 
 std::string WriteParcelJson(const std::vector<MsiMessage>& messages, const ParcelMeta& meta);
 

@@ -2,6 +2,9 @@
 
 #include "overlay/filters.h"
 
+#include <string>
+#include <unordered_map>
+
 namespace orvane {
 
 std::vector<MsiMessage> CorridorMessages(const MessageStore& store, const std::vector<LatLon>& route,
@@ -15,18 +18,19 @@ std::vector<MsiMessage> CorridorMessages(const MessageStore& store, const std::v
 
 ImportCounts MergeImportedMessages(MessageStore* store, const std::vector<MsiMessage>& imported) {
   ImportCounts counts;
+  // Where the first stored message of each id sits, so that each import is
+  // one lookup, not a walk over the store.
+  std::unordered_map<std::string, size_t> by_id;
+  by_id.reserve(store->size() + imported.size());
+  for (size_t i = 0; i < store->size(); ++i)
+    if (!(*store)[i].id.empty()) by_id.emplace((*store)[i].id, i);
   for (const MsiMessage& m : imported) {
-    MsiMessage* same = nullptr;
-    if (!m.id.empty())
-      for (MsiMessage& s : *store)
-        if (s.id == m.id) {
-          same = &s;
-          break;
-        }
-    if (same) {
-      *same = m;
+    const auto it = m.id.empty() ? by_id.end() : by_id.find(m.id);
+    if (it != by_id.end()) {
+      (*store)[it->second] = m;
       ++counts.replaced;
     } else {
+      if (!m.id.empty()) by_id.emplace(m.id, store->size());
       store->push_back(m);
       ++counts.added;
     }

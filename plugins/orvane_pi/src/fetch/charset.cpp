@@ -102,6 +102,28 @@ std::string BodyToUtf8(std::string body, std::string_view content_type) {
   return body;
 }
 
+bool BodyIsText(std::string_view body, std::string_view content_type) {
+  if (body.find('\0') != std::string_view::npos) return false;
+  const std::string name = CharsetName(content_type, body);
+  for (const CharsetRow& r : kCharsets)
+    if (name == r.name && r.source != Source::kUtf8) return true;  // every byte has its letter
+  size_t invalid = 0;
+  const size_t allowed = body.size() / 64 + 1;
+  for (size_t i = 0; i < body.size();) {
+    const auto b = static_cast<unsigned char>(body[i]);
+    size_t len = b < 0x80 ? 1 : (b >= 0xC2 && b <= 0xDF) ? 2 : (b >= 0xE0 && b <= 0xEF) ? 3 : (b >= 0xF0 && b <= 0xF4) ? 4 : 0;
+    bool ok = len > 0 && i + len <= body.size();
+    for (size_t k = 1; ok && k < len; ++k) ok = (static_cast<unsigned char>(body[i + k]) & 0xC0) == 0x80;
+    if (ok) {
+      i += len;
+    } else {
+      if (++invalid > allowed) return false;
+      ++i;
+    }
+  }
+  return true;
+}
+
 int ParseRetryAfterMs(std::string_view value) {
   int n = 0;
   for (char c : value) {

@@ -15,6 +15,11 @@ std::string CharsetName(std::string_view content_type, std::string_view body);
 // sequence left becomes U+FFFD.
 std::string BodyToUtf8(std::string body, std::string_view content_type);
 
+// False for a body that is no text in any charset: one with a NUL byte,
+// or, when it is read as UTF-8, with more than one invalid sequence in 64
+// bytes (a stray bad byte in a page is mended, binary data is refused).
+bool BodyIsText(std::string_view body, std::string_view content_type);
+
 // Milliseconds of a Retry-After value in delta-seconds form: 1..120 s, more
 // than 120 capped at 120 s, anything else (dates, 0, junk) 0.
 int ParseRetryAfterMs(std::string_view value);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <system_error>
 
 #include <fcntl.h>
@@ -146,9 +147,10 @@ bool ReadEntry(wxZipInputStream& zip, size_t limit, std::string* out) {
 
 enum class Write { kDone, kFailed };
 
-// Streams the current entry into path, never past the size cap; a failure
-// removes what was written.
-Write CopyEntryTo(wxZipInputStream& zip, const std::string& path) {
+// Streams the current entry into path, never past the entry cap nor the
+// extraction's remaining budget (which it lowers); a failure removes what
+// was written.
+Write CopyEntryTo(wxZipInputStream& zip, const std::string& path, int64_t* budget) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd < 0) return Write::kFailed;
   char buf[65536];
@@ -159,7 +161,7 @@ Write CopyEntryTo(wxZipInputStream& zip, const std::string& path) {
     const size_t n = zip.LastRead();
     if (n == 0) break;
     total += static_cast<int64_t>(n);
-    if (total > kCorpusMaxEntryBytes || !WriteAll(fd, std::string(buf, n))) {
+    if (total > kCorpusMaxEntryBytes || total > *budget || !WriteAll(fd, std::string(buf, n))) {
       ok = false;
       break;
     }
@@ -167,6 +169,7 @@ Write CopyEntryTo(wxZipInputStream& zip, const std::string& path) {
   if (zip.GetLastError() == wxSTREAM_READ_ERROR) ok = false;
   ok = (::close(fd) == 0) && ok;
   if (!ok) ::unlink(path.c_str());
+  if (ok) *budget -= total;
   return ok ? Write::kDone : Write::kFailed;
 }
 
@@ -182,12 +185,20 @@ bool InsideRoot(const std::string& root_canonical, const std::string& path) {
 }  // namespace
 
 std::string NormaliseMemberName(std::string_view name) {
-  std::string out(name);
-  for (char& c : out)
-    if (c == '\\') c = '/';
-  size_t lead = 0;
-  while (lead < out.size() && out[lead] == '/') ++lead;
-  return out.substr(lead);
+  std::string out;
+  out.reserve(name.size());
+  size_t start = 0;
+  while (start <= name.size()) {
+    size_t end = name.find_first_of("/\\", start);
+    if (end == std::string_view::npos) end = name.size();
+    const std::string_view part = name.substr(start, end - start);
+    if (!part.empty() && part != ".") {
+      if (!out.empty()) out.push_back('/');
+      out.append(part);
+    }
+    start = end + 1;
+  }
+  return out;
 }
 
 bool IsSafeEntryName(std::string_view name) {
@@ -257,6 +268,9 @@ CorpusStatus VerifyCorpusArchiveAt(const std::string& zip_path) {
     if (e->IsDir()) continue;
     const std::string name = NormaliseMemberName(Utf8(e->GetInternalName()));
     if (expected.find(name) == expected.end()) continue;
+    // Two entries of one name: whichever is written last wins, so neither
+    // digest vouches for what lands on disk.
+    if (seen.count(name)) return {false, "duplicate zip member " + name};
     const wxFileOffset size = e->GetSize();
     std::string data;
     if (size >= 1 && size < kCorpusMaxEntryBytes) {
@@ -278,7 +292,8 @@ CorpusStatus VerifyCorpusArchiveAt(const std::string& zip_path) {
 
 CorpusStatus VerifyCorpusArchive() { return VerifyCorpusArchiveAt(FindCorpusArchive()); }
 
-ExtractResult ExtractCorpusEntries(const std::string& zip_path, const std::string& dir) {
+ExtractResult ExtractCorpusEntries(const std::string& zip_path, const std::string& dir,
+                                   const std::map<std::string, std::string>* members) {
   ExtractResult out;
   wxLogNull quiet;
   wxFFileInputStream file(wxString::FromUTF8(zip_path));
@@ -295,6 +310,8 @@ ExtractResult ExtractCorpusEntries(const std::string& zip_path, const std::strin
   const std::map<uint32_t, RawCentral> central = ReadRawCentral(raw.get());
   wxZipInputStream zip(file, wxConvUTF8);
   bool all_handled = true;
+  int64_t budget = kCorpusMaxTotalBytes;
+  std::set<std::string> written;
   for (std::unique_ptr<wxZipEntry> e(zip.GetNextEntry()); e; e.reset(zip.GetNextEntry())) {
     std::string local_name;
     const std::string name = Utf8(e->GetInternalName());
@@ -304,12 +321,19 @@ ExtractResult ExtractCorpusEntries(const std::string& zip_path, const std::strin
         IsLinkOrSpecial(c->second.attributes) || !RawLocalName(raw.get(), e->GetOffset(), &local_name) ||
         !IsSafeEntryName(local_name) || !IsSafeEntryName(name) || e->IsDir())
       continue;
-    const std::string path = dir + "/" + NormaliseMemberName(name);
+    const std::string member = NormaliseMemberName(name);
+    // Only what the manifest vouches for is unpacked.
+    if (members && members->find(member) == members->end()) continue;
+    if (!written.insert(member).second) {
+      all_handled = false;  // a second entry of one name would overwrite the first
+      continue;
+    }
+    const std::string path = dir + "/" + member;
     if (!EnsureDirectory(DirName(path)) || !InsideRoot(root, path)) {
       all_handled = false;
       continue;
     }
-    if (CopyEntryTo(zip, path) == Write::kDone) {
+    if (CopyEntryTo(zip, path, &budget) == Write::kDone) {
       ++out.written;
     } else {
       all_handled = false;
@@ -329,7 +353,11 @@ CorpusStatus PrepareCorpusArchiveAt(const std::string& zip_path, const std::stri
   const std::string marker = extract_dir + "/" + kMarkerName;
   if (Exists(marker)) return {true, "corpus.zip already extracted (" + check.status + ")"};
 
-  const ExtractResult r = ExtractCorpusEntries(zip_path, extract_dir);
+  // With a manifest, only its members; VerifyCorpusArchiveAt has checked them.
+  std::string manifest;
+  std::map<std::string, std::string> members;
+  if (ReadWholeFile(DirName(zip_path) + "/" + kManifestName, &manifest)) members = ParseCorpusManifest(manifest);
+  const ExtractResult r = ExtractCorpusEntries(zip_path, extract_dir, members.empty() ? nullptr : &members);
   if (!r.opened) return {true, "cannot open corpus.zip \xE2\x80\x94 fallback loose"};
   if (!r.readable) return {false, "corrupt corpus.zip \xE2\x80\x94 fallback loose"};
   const std::string count = std::to_string(r.written);

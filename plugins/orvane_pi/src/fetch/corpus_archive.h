@@ -19,6 +19,8 @@ struct CorpusStatus {
 
 // An entry is hashed or unpacked only up to this size.
 constexpr int64_t kCorpusMaxEntryBytes = 64 * 1024 * 1024;
+// All entries of one extraction together.
+constexpr int64_t kCorpusMaxTotalBytes = 64 * 1024 * 1024;
 
 // $ORVANE_CORPUS_ZIP when it names an existing file, else
 // <data>/opencpn/plugins/orvane_pi/data/corpus.corpus.zip when it exists; else empty.
@@ -37,7 +39,8 @@ CorpusStatus PrepareCorpusArchiveAt(const std::string& zip_path, const std::stri
 // The member list of a manifest: name -> expected digest (later entries win).
 std::map<std::string, std::string> ParseCorpusManifest(std::string_view manifest);
 
-// A member name in archive form: '\' as '/', no leading '/'.
+// A member name in archive form: '\' as '/', no leading '/', no empty or
+// "." components ("sub/./b.txt" and "sub//b.txt" are "sub/b.txt").
 std::string NormaliseMemberName(std::string_view name);
 
 // False for names that could write outside the extraction folder: empty,
@@ -53,9 +56,12 @@ struct ExtractResult {
 };
 
 // Unpacks every safe regular entry of the archive under dir (which must
-// exist). Links, directories and unsafe names are skipped; an entry larger
-// than kCorpusMaxEntryBytes, or one that cannot be written whole, leaves no
-// file and makes the result incomplete.
-ExtractResult ExtractCorpusEntries(const std::string& zip_path, const std::string& dir);
+// exist), by its normalised name; with members given, only the entries they
+// list. Links, directories, unsafe and unlisted names are skipped; an entry
+// larger than kCorpusMaxEntryBytes, one past kCorpusMaxTotalBytes in all, a
+// second entry of the same name, or one that cannot be written whole, leaves
+// no file and makes the result incomplete.
+ExtractResult ExtractCorpusEntries(const std::string& zip_path, const std::string& dir,
+                                   const std::map<std::string, std::string>* members = nullptr);
 
 }  // namespace orvane

@@ -5,6 +5,7 @@
 #include "common/text.h"
 #include "fetch/coastal.h"
 #include "fetch/html_text.h"
+#include "fetch/navarea_fetch.h"
 #include "fetch/http_client.h"
 #include "fetch/portal.h"
 
@@ -39,15 +40,20 @@ void AppendMark(std::string* status, const char* mark) {
   *status += mark;
 }
 
-void AppendAgency(Agency agency, std::string* text, std::string* status, bool* ok) {
+// True when the agency contributed text.
+// A whole fetch stays within its text bound; a source past it is left out.
+bool Fits(const std::string& text, size_t more) { return text.size() + more <= kMaxFetchTextBytes; }
+
+bool AppendAgency(Agency agency, std::string* text, std::string* status, bool* ok) {
   const AgencyFetchResult r = FetchAgencyPage(agency, std::string());
-  if (r.ok && !r.section.empty()) {
+  if (r.ok && !r.section.empty() && Fits(*text, r.section.size())) {
     *text += "\n\n" + r.section;
     *ok = true;
     AppendMark(status, Info(agency).mark_ok);
-  } else {
-    AppendMark(status, Info(agency).mark_err);
+    return true;
   }
+  AppendMark(status, Info(agency).mark_err);
+  return false;
 }
 
 }  // namespace
@@ -77,20 +83,22 @@ AgencyFetchResult FetchAgencyPage(Agency agency, const std::string& url_override
   return out;
 }
 
-void AppendExtraSources(const FetchJob& job, std::string* text, std::string* status, bool* ok) {
+void AppendExtraSources(const FetchJob& job, std::string* text, std::string* status, bool* ok, int* fresh) {
+  int contributed = 0;
   if (job.coastal) {
     // The hubs' own failure comments stay in their text; only the mark reaches the status.
     const CoastalFetchResult c = FetchCoastalHubs(PortalBaseUrl());
-    if (c.ok && !c.text.empty()) {
+    if (c.ok && !c.text.empty() && Fits(*text, c.text.size())) {
       *text += "\n\n" + c.text;
       *ok = true;
+      ++contributed;
       AppendMark(status, "coastal=ok");
     } else {
       AppendMark(status, "coastal=ERR");
     }
   }
-  if (job.admiralty) AppendAgency(Agency::kAdmiralty, text, status, ok);
-  if (job.nga) AppendAgency(Agency::kNga, text, status, ok);
+  if (job.admiralty && AppendAgency(Agency::kAdmiralty, text, status, ok)) ++contributed;
+  if (job.nga && AppendAgency(Agency::kNga, text, status, ok)) ++contributed;
 
   // One address per line; anything that is not an http(s) address is ignored.
   const std::string& urls = job.extra_feed_urls;
@@ -104,10 +112,15 @@ void AppendExtraSources(const FetchJob& job, std::string* text, std::string* sta
     const FetchUrlResult r = FetchUrl(token, kHttpTimeoutMs);
     if (!r.ok) continue;  // the request log keeps the failure
     const std::string page = HtmlToText(r.body);
+    if (!Fits(*text, page.size())) continue;
     *text += "\n\n===== EXTRA " + token + " =====\n" + page;
     // An address that answered with nothing usable is no contribution.
-    if (!page.empty()) *ok = true;
+    if (!page.empty()) {
+      *ok = true;
+      ++contributed;
+    }
   }
+  if (fresh) *fresh += contributed;
 }
 
 }  // namespace orvane

@@ -31,7 +31,9 @@ struct AgencyFetchResult {
 AgencyFetchResult FetchAgencyPage(Agency agency, const std::string& url_override);
 
 // Appends each enabled source's section to text and its mark to status;
-// sets ok when a source contributed text.
-void AppendExtraSources(const FetchJob& job, std::string* text, std::string* status, bool* ok);
+// sets ok when a source contributed text, and adds the number of sources
+// that did to fresh when given.
+void AppendExtraSources(const FetchJob& job, std::string* text, std::string* status, bool* ok,
+                        int* fresh = nullptr);
 
 }  // namespace orvane

@@ -22,6 +22,8 @@ struct FetchResultPayload {
   std::string status;
   std::string text;
   bool ok = false;
+  std::vector<int> failed_ids;  // requested NAVAREAs that failed (their cache may stand in)
+  int fresh = 0;                // sources fetched afresh: NAVAREAs and extra sources
 };
 
 }  // namespace orvane

@@ -11,6 +11,8 @@
 namespace orvane {
 namespace {
 
+constexpr std::string_view kSectionMark = "=====";
+
 // Whole lines that are site navigation, not warnings.
 constexpr const char* kNoiseWords[] = {
     "Quorvant", "Marine hub", "Contributor", "Privacy", "Terms",    "Language:",   "Account", "Loading", "Cookie",
@@ -39,24 +41,41 @@ std::string LowerAscii(std::string_view s) {
   return out;
 }
 
+// Bytes looked at by the searches of this file on this thread; the fuzz
+// target checks that they grow in proportion to the page.
+thread_local size_t g_scanned = 0;
+
+// s.find(needle, from), with the bytes it looked at counted.
+size_t Find(std::string_view s, std::string_view needle, size_t from) {
+  if (from > s.size()) return std::string_view::npos;
+  const size_t r = s.find(needle, from);
+  g_scanned += (r == std::string_view::npos ? s.size() : std::min(s.size(), r + needle.size())) - from;
+  return r;
+}
+
+// One pass per element name, each copying what lies outside the elements:
+// erasing in place would move the rest of the page once per element.
 void RemoveElements(std::string* text) {
   for (const char* name : kRemovedElements) {
-    std::string lower = LowerAscii(*text);
+    const std::string lower = LowerAscii(*text);
+    g_scanned += lower.size();
     const std::string open = std::string("<") + name;
     const std::string close = std::string("</") + name + ">";
+    std::string out;
+    out.reserve(text->size());
+    size_t pos = 0;
     for (;;) {
-      const size_t a = lower.find(open);
-      if (a == std::string::npos) break;
-      const size_t b = lower.find(close, a);
-      if (b == std::string::npos) {
-        text->erase(a);
-        lower.erase(a);
+      const size_t a = Find(lower, open, pos);
+      if (a == std::string::npos) {
+        out.append(*text, pos, std::string::npos);
         break;
       }
-      const size_t n = b + close.size() - a;
-      text->erase(a, n);
-      lower.erase(a, n);
+      out.append(*text, pos, a - pos);
+      const size_t b = Find(lower, close, a);
+      if (b == std::string::npos) break;  // an element left open runs to the end
+      pos = b + close.size();
     }
+    text->swap(out);
   }
 }
 
@@ -77,15 +96,24 @@ std::string StripTags(const std::string& text) {
   return out;
 }
 
+// One copying pass per entity, in the table's order.
 void DecodeEntities(std::string* text) {
   for (const Entity& e : kEntities) {
-    const size_t n = std::strlen(e.name);
-    const size_t m = std::strlen(e.text);
+    const std::string_view name = e.name;
+    std::string out;
+    out.reserve(text->size());
     size_t pos = 0;
-    while ((pos = text->find(e.name, pos)) != std::string::npos) {
-      text->replace(pos, n, e.text);
-      pos += m;
+    for (;;) {
+      const size_t a = Find(*text, name, pos);
+      if (a == std::string::npos) {
+        out.append(*text, pos, std::string::npos);
+        break;
+      }
+      out.append(*text, pos, a - pos);
+      out += e.text;
+      pos = a + name.size();
     }
+    text->swap(out);
   }
 }
 
@@ -127,17 +155,56 @@ bool IsFrameMark(const std::string& line) {
   return up == "NNNN" || up == "ZCZC";
 }
 
-// The href value at pos (which points at "href="), read from html.
-std::string ReadHref(std::string_view html, size_t pos, bool stop_at_tab) {
-  size_t i = pos + 5;
-  if (i < html.size() && (html[i] == '"' || html[i] == '\'')) {
-    const char q = html[i];
-    const size_t end = html.find(q, i + 1);
-    return std::string(html.substr(i + 1, end == std::string_view::npos ? std::string_view::npos : end - i - 1));
+// Longer link values are not followed (a request line refuses them anyway).
+constexpr size_t kMaxLinkBytes = 4096;
+
+// The first byte of a set at or after a position, for positions asked in
+// rising order: each answer is remembered until a later position passes
+// it, so a page is scanned once however many links it holds.
+class ForwardFinder {
+ public:
+  ForwardFinder(std::string_view text, std::string_view set) : text_(text), set_(set) {}
+  size_t Next(size_t from) {
+    if (have_ && from >= from_ && (found_ == std::string_view::npos || from <= found_)) return found_;
+    found_ = text_.find_first_of(set_, from);
+    g_scanned += (found_ == std::string_view::npos ? text_.size() : found_ + 1) - std::min(from, text_.size());
+    from_ = from;
+    have_ = true;
+    return found_;
   }
-  const size_t end = html.find_first_of(stop_at_tab ? std::string_view(" >\t") : std::string_view(" >"), i);
-  return std::string(html.substr(i, end == std::string_view::npos ? std::string_view::npos : end - i));
-}
+
+ private:
+  std::string_view text_, set_;
+  bool have_ = false;
+  size_t from_ = 0, found_ = std::string_view::npos;
+};
+
+// Reads href values of one page for rising positions.
+class HrefReader {
+ public:
+  HrefReader(std::string_view html, bool stop_at_tab)
+      : html_(html), dq_(html, "\""), sq_(html, "'"), bare_(html, stop_at_tab ? " >\t" : " >") {}
+  // The href value at pos (which points at "href="); empty when it runs
+  // longer than kMaxLinkBytes.
+  std::string Read(size_t pos) {
+    const size_t i = pos + 5;
+    if (i > html_.size()) return std::string();
+    size_t begin = i, end;
+    if (i < html_.size() && (html_[i] == '"' || html_[i] == '\'')) {
+      begin = i + 1;
+      end = (html_[i] == '"' ? dq_ : sq_).Next(begin);
+    } else {
+      end = bare_.Next(i);
+    }
+    if (end == std::string_view::npos) end = html_.size();
+    if (end - begin > kMaxLinkBytes) return std::string();
+    return std::string(html_.substr(begin, end - begin));
+  }
+
+ private:
+  std::string_view html_;
+  ForwardFinder dq_, sq_, bare_;
+};
 
 // The part of a URL before the first '/' after "://"; empty when there is no "://".
 std::string OriginOf(std::string_view url) {
@@ -159,6 +226,21 @@ bool LooksLikeBulletin(std::string_view upper_line) {
   return false;
 }
 
+std::string EscapeSectionLines(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t nl = text.find('\n', pos);
+    nl = nl == std::string_view::npos ? text.size() : nl + 1;
+    const std::string_view line = text.substr(pos, nl - pos);
+    if (StartsWith(line, kSectionMark)) out.push_back(' ');
+    out.append(line);
+    pos = nl;
+  }
+  return out;
+}
+
 std::string HtmlToText(std::string_view html) {
   std::string text(html);
   RemoveElements(&text);
@@ -169,7 +251,7 @@ std::string HtmlToText(std::string_view html) {
   bool started = false, first = true;
   size_t pos = 0;
   while (pos <= text.size()) {
-    size_t nl = text.find('\n', pos);
+    size_t nl = Find(text, "\n", pos);
     if (nl == std::string::npos) nl = text.size();
     const std::string line = CollapseSpace(std::string_view(text).substr(pos, nl - pos));
     pos = nl + 1;
@@ -182,6 +264,9 @@ std::string HtmlToText(std::string_view html) {
     if (!started) continue;
     if (line.size() < 40 && line.size() >= 8 && line.find("In force") != std::string::npos) continue;
     if (!first) out.push_back('\n');
+    // The combined fetch text marks its sections with such lines; one from a
+    // page must not open a section of its own.
+    if (StartsWith(line, kSectionMark)) out.push_back(' ');
     out += line;
     first = false;
   }
@@ -196,6 +281,9 @@ std::string WithoutBreaks(std::string v) {
   return v;
 }
 }  // namespace
+
+size_t HtmlScannedBytes() { return g_scanned; }
+void ResetHtmlScannedBytes() { g_scanned = 0; }
 
 std::string FindNextPageUrl(std::string_view html, std::string_view base_url) {
   const std::string lower = LowerAscii(html);
@@ -217,15 +305,23 @@ std::string FindNextPageUrl(std::string_view html, std::string_view base_url) {
   };
 
   // Explicit rel=next link.
-  for (size_t r = lower.find("rel="); r != std::string::npos; r = lower.find("rel=", r + 4)) {
+  HrefReader rel_hrefs(html, true);
+  size_t href_done = 0;
+  for (size_t r = Find(lower, "rel=", 0); r != std::string::npos; r = Find(lower, "rel=", r + 4)) {
     size_t v = r + 4;
     while (v < lower.size() && (lower[v] == ' ' || lower[v] == '"' || lower[v] == '\'')) ++v;
+    g_scanned += v - r;
     if (lower.compare(v, 4, "next") != 0) continue;
+    // Only the 200 bytes either side: a search running on would cross the
+    // page once per rel= attribute.
     const size_t win_start = r >= 200 ? r - 200 : 0;
     const size_t win_end = std::min(lower.size(), r + 200);
-    for (size_t h = lower.find("href=", win_start); h != std::string::npos && h < win_end;
-         h = lower.find("href=", h + 5)) {
-      const std::string value = WithoutBreaks(ReadHref(html, h, true));
+    const std::string_view window = std::string_view(lower).substr(0, win_end + 4);
+    // Windows overlap; an href already read for an earlier rel= is not read again.
+    for (size_t h = Find(window, "href=", std::max(win_start, href_done)); h != std::string::npos && h < win_end;
+         h = Find(window, "href=", h + 5)) {
+      href_done = h + 5;
+      const std::string value = WithoutBreaks(rel_hrefs.Read(h));
       if (value.empty() || value[0] == '#') continue;
       std::string url;
       if (StartsWith(value, "http://") || StartsWith(value, "https://")) {
@@ -241,11 +337,16 @@ std::string FindNextPageUrl(std::string_view html, std::string_view base_url) {
   }
 
   // Turkish "sonraki" (next) link carrying a page number.
-  for (size_t s = lower.find("sonraki"); s != std::string::npos; s = lower.find("sonraki", s + 7)) {
+  HrefReader sonraki_hrefs(html, false);
+  for (size_t s = Find(lower, "sonraki", 0); s != std::string::npos; s = Find(lower, "sonraki", s + 7)) {
+    // The link's href within the 120 bytes before the word; searched there
+    // only, not back to the start of the page.
     const size_t win_start = s >= 120 ? s - 120 : 0;
-    const size_t h = lower.rfind("href=", s);
-    if (h == std::string::npos || h < win_start) continue;
-    const std::string value = WithoutBreaks(ReadHref(html, h, false));
+    const size_t back = std::string_view(lower).substr(win_start, s - win_start + 5).rfind("href=");
+    g_scanned += s - win_start + 5;
+    if (back == std::string_view::npos || win_start + back > s) continue;
+    const size_t h = win_start + back;
+    const std::string value = WithoutBreaks(sonraki_hrefs.Read(h));
     if (value.size() <= 4 || value.find("page=") == std::string::npos) continue;
     std::string url;
     if (StartsWith(value, "http")) {

@@ -13,6 +13,11 @@ namespace orvane {
 // joined by one line feed, none after the last; empty when nothing survives.
 std::string HtmlToText(std::string_view html);
 
+// text with a blank put before every line that begins with "=====", so that
+// fetched or cached text cannot open a section of the combined fetch text
+// (HtmlToText does the same to its own lines).
+std::string EscapeSectionLines(std::string_view text);
+
 // The bulletin-start test on an upper-cased line.
 bool LooksLikeBulletin(std::string_view upper_line);
 
@@ -20,5 +25,11 @@ bool LooksLikeBulletin(std::string_view upper_line);
 // carrying "page="), resolved against base_url (the portal when empty).
 // Only links on the same origin as base_url are followed; empty when none.
 std::string FindNextPageUrl(std::string_view html, std::string_view base_url);
+
+// The bytes this thread's page reductions and link searches have looked at
+// since the last reset: both are linear, so this grows in proportion to the
+// pages handled (checked by a fuzz target).
+size_t HtmlScannedBytes();
+void ResetHtmlScannedBytes();
 
 }  // namespace orvane

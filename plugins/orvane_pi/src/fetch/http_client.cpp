@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdint>
+#include <cstdlib>
 #include <mutex>
 
 #include "common/clock.h"
@@ -21,8 +23,19 @@ constexpr const char* kUserAgent = "Orvane-pi/1.1 (+OpenCPN; Quorvant public HTM
 constexpr const char* kCancelledError = "fetch cancelled";
 // Below this many bytes per second for the time-out, a transfer has stalled.
 constexpr long kMinBytesPerSecond = 64;
+constexpr int kMaxRedirects = 5;
 
 std::once_flag g_curl_once;
+
+// This thread's deadline for all its requests, 0 for none.
+thread_local int64_t g_deadline_ms = 0;
+constexpr const char* kDeadlineError = "WinHttpSend/Receive failed (overall time-out)";
+
+// Milliseconds left before the deadline; a large value without one.
+int64_t RemainingMs() {
+  if (g_deadline_ms == 0) return INT64_MAX;
+  return g_deadline_ms - NowMonotonicMs();
+}
 
 // Serialises every request of the process; guards g_last_start.
 std::mutex g_request_mutex;
@@ -146,6 +159,47 @@ bool CrackUrl(const std::string& url) {
   return ok;
 }
 
+// Scheme, host and port of an http(s) address, the host lower-cased and
+// the port filled in from the scheme when the address names none.
+struct Origin {
+  std::string scheme, host;
+  long port = 0;
+};
+
+bool OriginOf(const std::string& url, Origin* o) {
+  CURLU* u = curl_url();
+  if (!u) return false;
+  char* scheme = nullptr;
+  char* host = nullptr;
+  char* port = nullptr;
+  bool ok = curl_url_set(u, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK &&
+            curl_url_get(u, CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK &&
+            curl_url_get(u, CURLUPART_HOST, &host, 0) == CURLUE_OK &&
+            curl_url_get(u, CURLUPART_PORT, &port, CURLU_DEFAULT_PORT) == CURLUE_OK;
+  if (ok) {
+    o->scheme = scheme;
+    o->host = host;
+    for (char& c : o->host)
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    o->port = std::strtol(port, nullptr, 10);
+  }
+  curl_free(scheme);
+  curl_free(host);
+  curl_free(port);
+  curl_url_cleanup(u);
+  return ok;
+}
+
+// A redirect stays with the site that was asked: the same host, and the
+// same scheme and port, or the step up from http to https on its own port.
+// Anything else would store another site's page as this one's.
+bool SameOrigin(const Origin& from, const std::string& to_url) {
+  Origin to;
+  if (!OriginOf(to_url, &to) || to.host != from.host) return false;
+  if (to.scheme == from.scheme) return to.port == from.port;
+  return from.scheme == "http" && to.scheme == "https" && to.port == 443;
+}
+
 // Waits out the request gap; false when the wait was cut short.
 bool WaitForGap() {
   if (g_have_last_start) {
@@ -171,10 +225,20 @@ HttpGetResult GetWithRetries(const std::string& url, const std::string& inm, con
       r.error = kCancelledError;
       return r;
     }
+    if (RemainingMs() <= 0) {
+      if (attempts == 0) {
+        r = HttpGetResult();
+        r.error = kDeadlineError;
+        r.retry_forbidden = true;
+      }
+      return r;
+    }
     r = HttpGetOnce(url, timeout_ms, inm, ims);
     if (r.ok || r.retry_forbidden || !IsRetryableStatus(r.status)) return r;
     if (++attempts >= 3) return r;
     const int sleep_ms = std::max(kMinRequestGapMs, r.retry_after_ms > 0 ? r.retry_after_ms : backoff_ms);
+    // A wait that would outlast the deadline is not begun.
+    if (sleep_ms >= RemainingMs()) return r;
     if (!FetchSleep(sleep_ms)) {
       r.body.clear();
       r.error = kCancelledError;
@@ -185,6 +249,9 @@ HttpGetResult GetWithRetries(const std::string& url, const std::string& inm, con
 }
 
 }  // namespace
+
+void SetRequestDeadline(int64_t monotonic_ms) { g_deadline_ms = monotonic_ms; }
+int64_t RequestDeadline() { return g_deadline_ms; }
 
 void HttpGlobalInit() {
   std::call_once(g_curl_once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
@@ -244,11 +311,16 @@ HttpGetResult HttpGetOnce(const std::string& url, int timeout_ms, const std::str
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
+  // Redirects are followed here, one at a time, so each target can be held
+  // to the origin of the address asked for.
+  curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
+  // gzip and deflate are asked for and decoded by libcurl; the body cap
+  // counts the decoded bytes, which are what the write callback receives.
+  curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "gzip, deflate");
   curl_easy_setopt(curl, CURLOPT_SSLVERSION, static_cast<long>(CURL_SSLVERSION_TLSv1_2));
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeout_ms));
-  curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, 4L * timeout_ms);
+  const int64_t total_ms = std::max<int64_t>(1, std::min<int64_t>(4LL * timeout_ms, RemainingMs()));
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(std::min<int64_t>(timeout_ms, total_ms)));
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(total_ms));
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, kMinBytesPerSecond);
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, std::max(1L, (timeout_ms + 999L) / 1000L));
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &OnBody);
@@ -259,11 +331,45 @@ HttpGetResult HttpGetOnce(const std::string& url, int timeout_ms, const std::str
   curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &t);
   curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
 
-  const CURLcode rc = curl_easy_perform(curl);
+  Origin origin;
+  OriginOf(url, &origin);
+  CURLcode rc = CURLE_OK;
   long status = 0;
-  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+  std::string redirect_error;
+  for (int hop = 0;; ++hop) {
+    rc = curl_easy_perform(curl);
+    status = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    const bool redirect = status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+    char* location = nullptr;
+    if (rc != CURLE_OK || !redirect || curl_easy_getinfo(curl, CURLINFO_REDIRECT_URL, &location) != CURLE_OK ||
+        !location)
+      break;
+    const std::string target = location;
+    if (hop >= kMaxRedirects) {
+      redirect_error = "too many redirects";
+      break;
+    }
+    if (!SameOrigin(origin, target)) {
+      redirect_error = "redirect to another site: " + MakeValidUtf8(target.substr(0, 200));
+      break;
+    }
+    t.body.clear();
+    t.last_bytes = -1;
+    t.last_progress = std::chrono::steady_clock::now();
+    curl_easy_setopt(curl, CURLOPT_URL, target.c_str());
+  }
   curl_easy_cleanup(curl);
   curl_slist_free_all(headers);
+
+  if (!redirect_error.empty()) {
+    // A redirect loop or a redirect off the site does not mend itself.
+    r.status = static_cast<int>(status);
+    r.error = "WinHttpSend/Receive failed (" + redirect_error + ")";
+    r.retry_forbidden = true;
+    AppendRequestLog(url, r.status, 0, NowMonotonicMs() - start, r.error);
+    return r;
+  }
 
   if (rc != CURLE_OK) {
     if (t.too_large) {
@@ -292,8 +398,16 @@ HttpGetResult HttpGetOnce(const std::string& url, int timeout_ms, const std::str
     AppendRequestLog(url, 304, 0, NowMonotonicMs() - start, "not_modified");
     return r;
   }
-  r.body = BodyToUtf8(std::move(t.body), t.content_type);
   const bool success = r.status >= 200 && r.status <= 299;
+  if (success && !BodyIsText(t.body, t.content_type)) {
+    // Binary data (an undecoded or unknown encoding, a file) is no page,
+    // whatever it might pass for once made valid UTF-8.
+    r.error = "body is not text";
+    r.retry_forbidden = true;
+    AppendRequestLog(url, r.status, t.body.size(), NowMonotonicMs() - start, r.error);
+    return r;
+  }
+  r.body = BodyToUtf8(std::move(t.body), t.content_type);
   AppendRequestLog(url, r.status, r.body.size(), NowMonotonicMs() - start, success ? "ok" : "fail");
   if (!success) {
     r.error = "HTTP status " + std::to_string(r.status);

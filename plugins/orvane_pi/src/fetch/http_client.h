@@ -58,6 +58,12 @@ ConditionalFetchResult FetchUrlConditional(const std::string& url, const std::st
 void SetRequestGap(int ms);
 int RequestGap();
 
+// A deadline on the monotonic clock for every request this thread makes
+// until it is cleared (0): attempts, retry waits and transfers end by then.
+// One NAVAREA's pages and retries share one (NavareaDeadline).
+void SetRequestDeadline(int64_t monotonic_ms);
+int64_t RequestDeadline();
+
 // 0, 408, 429 and 500..599.
 bool IsRetryableStatus(int status);
 

@@ -2,13 +2,16 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 
+#include "common/clock.h"
 #include "fetch/fetch_cache.h"
 #include "fetch/fetch_control.h"
 #include "fetch/html_text.h"
 #include "fetch/http_client.h"
 #include "fetch/portal.h"
+#include "parse/bulletin.h"
 
 namespace orvane {
 namespace {
@@ -18,6 +21,37 @@ constexpr size_t kListPageMinBytes = 80;
 constexpr size_t kFreshMinBytes = 40;
 
 std::atomic<int> g_timeout_ms{kHttpTimeoutMs};
+std::atomic<int> g_overall_ms{kNavareaOverallTimeoutMs};
+
+std::atomic<size_t> g_max_text{kMaxFetchTextBytes};
+std::atomic<size_t> g_max_messages{kMaxFetchMessages};
+
+// What is left of the whole fetch's text and messages for the NAVAREA being
+// fetched on this thread; FetchNavareas lowers it after each one.
+thread_local size_t t_text_left = SIZE_MAX;
+thread_local size_t t_messages_left = SIZE_MAX;
+
+size_t TextLeft() { return std::min(t_text_left, g_max_text.load()); }
+size_t MessagesLeft() { return std::min(t_messages_left, g_max_messages.load()); }
+
+// Failure reason when text would take the fetch past its bounds, else empty.
+std::string OverBounds(const std::string& text, size_t* messages) {
+  if (text.size() > TextLeft())
+    return "fetch over " + std::to_string(g_max_text.load() >> 20) + " MiB of text";
+  *messages = ParseBulletin(text).size();
+  if (*messages > MessagesLeft()) return "fetch over " + std::to_string(g_max_messages.load()) + " messages";
+  return std::string();
+}
+
+// One NAVAREA's requests (all its pages, all their retries) end by one
+// deadline, so a slow or dripping site holds up the fetch that long at most.
+class NavareaDeadline {
+ public:
+  NavareaDeadline() { SetRequestDeadline(NowMonotonicMs() + g_overall_ms.load()); }
+  ~NavareaDeadline() { SetRequestDeadline(0); }
+  NavareaDeadline(const NavareaDeadline&) = delete;
+  NavareaDeadline& operator=(const NavareaDeadline&) = delete;
+};
 
 struct Coordinator {
   int id;
@@ -52,10 +86,6 @@ constexpr const char* kIhoReferencePage = "https://iho.int/en/navigational-warni
 bool ValidId(int n) { return n >= 1 && n <= 21; }
 
 std::string Base(const std::string& base) { return StripTrailingSlashes(base.empty() ? PortalBaseUrl() : base); }
-
-// A request answered with one of these was cut short by the site or the
-// network, not by the end of the list.
-bool CutsListShort(int status) { return IsRetryableStatus(status); }
 
 enum class PageResult { kContent, kFailed, kNotModified, kShort };
 
@@ -120,6 +150,12 @@ NavareaFetchResult Failed(std::string summary) {
 }  // namespace
 
 void SetNavareaFetchTimeoutMs(int ms) { g_timeout_ms.store(ms > 0 ? ms : kHttpTimeoutMs); }
+void SetFetchBounds(size_t text_bytes, size_t messages) {
+  g_max_text.store(text_bytes > 0 ? text_bytes : kMaxFetchTextBytes);
+  g_max_messages.store(messages > 0 ? messages : kMaxFetchMessages);
+}
+
+void SetNavareaOverallTimeoutMs(int ms) { g_overall_ms.store(ms > 0 ? ms : kNavareaOverallTimeoutMs); }
 
 std::string NavareaListUrl(const std::string& base, int n) {
   if (!ValidId(n)) return std::string();
@@ -152,6 +188,7 @@ std::string CoordinatorLine(int n) {
 NavareaFetchResult FetchNavarea(int n, const std::string& base) {
   if (!ValidId(n)) return Failed("invalid NAVAREA id");
   if (FetchStopRequested()) return Failed(kCancelled);
+  const NavareaDeadline deadline;
 
   NavareaState st;
   st.list_url = NavareaListUrl(base, n);
@@ -180,16 +217,26 @@ NavareaFetchResult FetchNavarea(int n, const std::string& base) {
   if (first == PageResult::kContent) {
     for (int i = 2; i <= limit; ++i) {
       if (FetchStopRequested()) return Failed(kCancelled);
-      const std::string url = st.next_url.empty() ? NavareaListPageUrl(base, n, i) : st.next_url;
+      const bool linked = !st.next_url.empty();
+      const std::string url = linked ? st.next_url : NavareaListPageUrl(base, n, i);
       const PageResult page = FetchPage(&st, url, true, "", "");
-      if (page == PageResult::kFailed) {
-        // A list cut off in the middle would replace the warnings in force
-        // with a part of them; the cache stands in instead.
-        if (CutsListShort(st.last_status)) return Failed(st.last_error);
-        break;
+      if (page == PageResult::kContent) {
+        if (st.output.size() > TextLeft())
+          return Failed("fetch over " + std::to_string(g_max_text.load() >> 20) + " MiB of text");
+        if (st.next_url == url) st.next_url.clear();
+        continue;
       }
-      if (page != PageResult::kContent) break;
-      if (st.next_url == url) st.next_url.clear();
+      // A list is whole or not at all: a part of it would replace the
+      // warnings in force with some of them, so the cache stands in. Only a
+      // page number guessed past the end may end the list, by being missing
+      // or without warnings.
+      const bool past_the_end =
+          !linked && (page == PageResult::kShort ||
+                      (page == PageResult::kFailed && (st.last_status == 404 || st.last_status == 410)));
+      if (past_the_end) break;
+      if (page == PageResult::kNotModified) return Failed("unexpected HTTP 304 (" + url + ")");
+      if (page == PageResult::kShort) return Failed("no warning text on a linked list page (" + url + ")");
+      return Failed(st.last_error);
     }
   }
 
@@ -218,6 +265,12 @@ NavareaFetchResult FetchNavarea(int n, const std::string& base) {
     out.summary = "navarea " + std::to_string(n) + ": pages " + (list.empty() ? "-" : list) + " (ok)";
     if (st.empty_count > 0) out.summary += " empty=" + std::to_string(st.empty_count);
     if (st.fail_count > 0) out.summary += " fail=" + std::to_string(st.fail_count);
+    // A whole fetch is bounded; past the bounds this NAVAREA fails and its
+    // cache (not this text) stands in.
+    size_t messages = 0;
+    const std::string over = OverBounds(out.text, &messages);
+    if (!over.empty()) return Failed(over);
+    out.messages = messages;
     StoreNavareaText(n, out.text, st.source_url, 200, store_etag, store_last_modified);
     out.ok = true;
     return out;
@@ -246,7 +299,10 @@ NavareasFetchResult FetchNavareas(const std::vector<int>& ids, const std::string
   SetFetchCancel(false);
   int ok = 0, fail = 0, cache = 0;
   std::string last_error;
+  size_t text_used = 0, messages_used = 0;
   for (int id : ids) {
+    t_text_left = g_max_text.load() - std::min(g_max_text.load(), text_used);
+    t_messages_left = g_max_messages.load() - std::min(g_max_messages.load(), messages_used);
     if (FetchStopRequested()) {
       last_error = kCancelled;
       break;
@@ -255,20 +311,30 @@ NavareasFetchResult FetchNavareas(const std::vector<int>& ids, const std::string
     const std::string num = std::to_string(id);
     if (r.ok) {
       ++ok;
-      out.text += "===== NAVAREA " + num + " =====\n" + r.text + "\n\n";
+      text_used += r.text.size();
+      messages_used += r.messages;
+      out.text += "===== NAVAREA " + num + " =====\n" + EscapeSectionLines(r.text) + "\n\n";
       continue;
     }
     ++fail;
+    out.failed_ids.push_back(id);
     last_error = r.summary;
     AppendFetchErrorLog(id, NavareaListUrl(base, id), r.summary);
     out.text += "<!-- navarea " + num + " failed: " + r.summary + " -->\n";
     out.text += "<!-- " + CoordinatorLine(id) + " -->\n";
     std::string cached;
-    if (ReadNavareaCache(id, &cached)) {
+    size_t cached_messages = 0;
+    // The cache stands in only within the same bounds.
+    if (ReadNavareaCache(id, &cached) && OverBounds(cached, &cached_messages).empty()) {
       ++cache;
-      out.text += "===== NAVAREA " + num + " (cache) =====\n" + cached + "\n\n";
+      text_used += cached.size();
+      messages_used += cached_messages;
+      out.text += "===== NAVAREA " + num + " (cache) =====\n" + EscapeSectionLines(cached) + "\n\n";
     }
   }
+  t_text_left = SIZE_MAX;
+  t_messages_left = SIZE_MAX;
+  out.fresh = ok;
   if (ok > 0 || cache > 0) {
     out.ok = true;
     out.status = "ok=" + std::to_string(ok) + " fail=" + std::to_string(fail) + " cache=" + std::to_string(cache) +

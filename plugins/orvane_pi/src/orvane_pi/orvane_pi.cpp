@@ -20,6 +20,7 @@
 #include "overlay/taxonomy.h"
 #include "parse/bulletin.h"
 #include "parse/geography.h"
+#include "ui/modal.h"
 #include "ui/nt_dialog.h"
 #include "ui/theme.h"
 
@@ -59,7 +60,10 @@ void WriteLoadLine() {
 
 }  // namespace
 
-orvane_pi::orvane_pi(void* host) : opencpn_plugin_118(host) { EnsureBitmaps(); }
+orvane_pi::orvane_pi(void* host) : opencpn_plugin_118(host) {
+  EnsureBitmaps();
+  AllowPluginModals();
+}
 
 orvane_pi::~orvane_pi() {
   // Normally DeInit has done this; a host that skips it must not leave a job behind.
@@ -69,6 +73,7 @@ orvane_pi::~orvane_pi() {
 }
 
 int orvane_pi::Init() {
+  AllowPluginModals();
   LoadSettings();
   EnsureLoaded();
   const CorpusStatus corpus_extract = PrepareCorpusArchive();
@@ -92,6 +97,8 @@ int orvane_pi::Init() {
     canvas_->Bind(wxEVT_TIMER, &orvane_pi::OnClickTimer, this, kClickTimerId);
   }
 
+  // A notice from reading the settings file leads the first status line.
+  const std::string settings_notice = status_text_;
   std::string cached;
   if (ReadNavareaCache(3, &cached)) {
     current_navarea_ = 3;
@@ -101,6 +108,7 @@ int orvane_pi::Init() {
     status_text_ = Tr("Idle \xE2\x80\x94 Fetch selected NAVAREA(s)");
     LoadSampleCorpus();
   }
+  if (!settings_notice.empty()) status_text_ = settings_notice + " | " + status_text_;
 
   dialog_->SetShowChecked(settings_.show);
   dialog_->SyncFilterControls(settings_.show, settings_.range_all, settings_.range_nm, settings_.route_filter);
@@ -118,6 +126,10 @@ int orvane_pi::Init() {
 }
 
 bool orvane_pi::DeInit() {
+  // A dialog still up (the host closing with it open) is ended first; its
+  // caller returns without touching this object.
+  const bool modal_running = OpenPluginModals() > 0;
+  EndPluginModals();
   SaveSettings();
   // A fetch still running stops waiting and requesting, and can no longer
   // reach this object or its window.
@@ -128,7 +140,14 @@ bool orvane_pi::DeInit() {
   if (dialog_) {
     dialog_->StopFetchTimer();
     dialog_->Close(false);
-    delete dialog_;
+    // A modal opened from the window's own handler is still on the stack:
+    // the window goes at the next idle time, after that handler has returned.
+    if (modal_running) {
+      dialog_->Hide();
+      dialog_->Destroy();
+    } else {
+      delete dialog_;
+    }
     dialog_ = nullptr;
   }
   return true;
@@ -144,8 +163,8 @@ wxString orvane_pi::GetLongDescription() {
 }
 
 void orvane_pi::ShowPreferencesDialog(wxWindow* parent) {
-  ShowSettingsDialog(parent, settings_start_page_);
-  settings_start_page_ = 0;
+  // False when DeInit closed the dialog: this object is going away.
+  if (ShowSettingsDialog(parent, settings_start_page_)) settings_start_page_ = 0;
 }
 
 std::string orvane_pi::PurgeStaleCache() {
@@ -273,6 +292,10 @@ void orvane_pi::LoadSampleCorpus() {
 
 void orvane_pi::LoadSettings() {
   WxSettingsFile file(SettingsFilePath());
+  if (!file.notice().empty()) {
+    wxLogMessage("orvane_pi: %s", ToWx(file.notice()));
+    status_text_ = file.notice();
+  }
   const SettingsLoadNotes notes = LoadSettingsFrom(file, &settings_);
   if (notes.mandatory_types_reenabled) wxLogMessage("orvane_pi: F008 mandatory chart buckets re-enabled from config");
 }

@@ -80,7 +80,8 @@ class orvane_pi : public opencpn_plugin_118 {
   void LoadSampleCorpus();
   // Rings the bell and says so when new search-and-rescue messages arrived.
   void RunSarAlarm(const orvane::MessageStore& previous);
-  void ShowSettingsDialog(wxWindow* parent, int page);
+  // Runs the settings dialog modally; false when DeInit closed it.
+  bool ShowSettingsDialog(wxWindow* parent, int page);
   // Cache purges: each sets the status text, refreshes and returns it.
   std::string PurgeStaleCache();
   std::string PurgeAllCache();
@@ -147,7 +148,11 @@ class orvane_pi : public opencpn_plugin_118 {
   void StartFetch();
   void LaunchFetch(const std::vector<int>& ids);
   void OnScheduleTick();
-  void OnFetchResult(bool ok, const std::string& text, const std::string& status, int first_id);
+  // failed_ids: the requested NAVAREAs that failed (their cache may stand in
+  // in text); fresh: the sources fetched afresh, -1 when not counted. The
+  // status says OK only when something was fetched and no NAVAREA failed.
+  void OnFetchResult(bool ok, const std::string& text, const std::string& status, int first_id,
+                     const std::vector<int>& failed_ids = {}, int fresh = -1);
   // The message window's handler of the result event: takes the payload,
   // hands it to the plug-in when there is one, and releases it in every case.
   static void HandleFetchResultEvent(orvane_pi* plugin, wxCommandEvent& event);

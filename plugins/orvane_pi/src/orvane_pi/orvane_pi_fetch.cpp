@@ -83,7 +83,9 @@ void RunFetchJob(const JobContext& ctx) {
   result.ok = navareas.ok;
   result.text = navareas.text;
   result.status = navareas.status;
-  AppendExtraSources(ctx.job, &result.text, &result.status, &result.ok);
+  result.failed_ids = navareas.failed_ids;
+  result.fresh = navareas.fresh;
+  AppendExtraSources(ctx.job, &result.text, &result.status, &result.ok, &result.fresh);
 
   FetchHandoff& h = *ctx.handoff;
   {
@@ -264,7 +266,8 @@ void orvane_pi::OnScheduleTick() {
   RefreshStatus();
 }
 
-void orvane_pi::OnFetchResult(bool ok, const std::string& text, const std::string& status, int first_id) {
+void orvane_pi::OnFetchResult(bool ok, const std::string& text, const std::string& status, int first_id,
+                              const std::vector<int>& failed_ids, int fresh) {
   bool pending;
   {
     std::lock_guard<std::mutex> lock(fetch_lock_);
@@ -274,7 +277,20 @@ void orvane_pi::OnFetchResult(bool ok, const std::string& text, const std::strin
   }
   current_navarea_ = first_id;
 
-  if (ok) {
+  // The failed NAVAREAs lead the status line, so it says which they were.
+  std::string failed = failed_ids.empty() ? std::string() : Tr("failed NAVAREA ") + JoinNumerals(failed_ids);
+  const std::string fail_status = failed.empty() ? status : failed + (status.empty() ? "" : ": " + status);
+  // Nothing fetched afresh: the caches stand in for every NAVAREA, which is
+  // a failed fetch however much text came back.
+  const bool cache_only = ok && fresh == 0;
+
+  if (cache_only) {
+    const MessageStore previous = std::move(store_);
+    store_ = MergeFetchResult(previous, text, first_id).store;
+    const bool stale = IsNavareaCacheStale(first_id, kStaleCacheHours);
+    status_text_ = FromWx(wxString::Format(TrWx("FAIL \xE2\x80\x94 %s \xE2\x80\x94 keeping/using %s cache (no wipe)"),
+                                           ToWx(fail_status), TrWx(stale ? "STALE" : "last-good")));
+  } else if (ok) {
     const MessageStore previous = std::move(store_);
     MergeResult r = MergeFetchResult(previous, text, first_id);
     store_ = std::move(r.store);
@@ -282,16 +298,22 @@ void orvane_pi::OnFetchResult(bool ok, const std::string& text, const std::strin
     RunSarAlarm(previous);
     const std::string suffix =
         status.empty() ? std::string() : FromWx(wxString::Format(TrWx(" [%s]"), ToWx(status)));
-    status_text_ = FromWx(wxString::Format(TrWx("OK %s \xE2\x80\x94 new=%zu kept=%zu areas=%zu ns=%zu%s geoms %zu"),
-                                           ToWx(LocalNow()), r.new_count, r.kept, r.areas.size(), r.sources.size(),
-                                           ToWx(suffix), r.drawable));
+    if (failed.empty())
+      status_text_ = FromWx(wxString::Format(TrWx("OK %s \xE2\x80\x94 new=%zu kept=%zu areas=%zu ns=%zu%s geoms %zu"),
+                                             ToWx(LocalNow()), r.new_count, r.kept, r.areas.size(),
+                                             r.sources.size(), ToWx(suffix), r.drawable));
+    else
+      status_text_ = FromWx(wxString::Format(
+          TrWx("PARTIAL %s \xE2\x80\x94 %s \xE2\x80\x94 new=%zu kept=%zu areas=%zu ns=%zu%s geoms %zu"),
+          ToWx(LocalNow()), ToWx(failed), r.new_count, r.kept, r.areas.size(), r.sources.size(), ToWx(suffix),
+          r.drawable));
   } else {
     std::string cached;
     if (store_.empty() && ReadNavareaCache(first_id, &cached)) {
       store_ = ParseBulletin(cached);
       const bool stale = IsNavareaCacheStale(first_id, kStaleCacheHours);
       status_text_ = FromWx(wxString::Format(TrWx("FAIL \xE2\x80\x94 %s \xE2\x80\x94 keeping/using %s cache (no wipe)"),
-                                             ToWx(status), TrWx(stale ? "STALE" : "last-good")));
+                                             ToWx(fail_status), TrWx(stale ? "STALE" : "last-good")));
       RefreshStatus();
       // The list shows what the chart now draws.
       if (dialog_) dialog_->RefreshList();
@@ -300,7 +322,7 @@ void orvane_pi::OnFetchResult(bool ok, const std::string& text, const std::strin
     }
     status_text_ =
         FromWx(wxString::Format(TrWx("FAIL \xE2\x80\x94 %s \xE2\x80\x94 previous overlay KEPT (no wipe on fail)"),
-                                ToWx(status)));
+                                ToWx(fail_status)));
   }
   RefreshStatus();
   if (dialog_) dialog_->RefreshList();
@@ -314,7 +336,7 @@ void orvane_pi::HandleFetchResultEvent(orvane_pi* plugin, wxCommandEvent& event)
   auto* data = dynamic_cast<FetchResultData*>(owned.get());
   if (!data || !plugin) return;
   const FetchResultPayload& p = data->payload;
-  plugin->OnFetchResult(p.ok, p.text, p.status, p.first_id);
+  plugin->OnFetchResult(p.ok, p.text, p.status, p.first_id, p.failed_ids, p.fresh);
 }
 
 bool orvane_pi::OpenArrivalLog() {

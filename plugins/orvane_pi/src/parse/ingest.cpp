@@ -21,6 +21,26 @@ void AddOnce(std::vector<T>* v, const T& x) {
   if (!Contains(*v, x)) v->push_back(x);
 }
 
+// The fetch layer's comment lines ("<!-- navarea 4 failed: ... -->", its
+// coordinator line, page fetch errors) are notes for the logs, not warnings:
+// left in, each would be read as a message of its own.
+std::string WithoutFetchComments(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t nl = text.find('\n', pos);
+    nl = nl == std::string_view::npos ? text.size() : nl + 1;
+    std::string_view line = text.substr(pos, nl - pos);
+    pos = nl;
+    std::string_view body = line;
+    while (!body.empty() && (body.back() == '\n' || body.back() == '\r' || body.back() == ' ')) body.remove_suffix(1);
+    if (body.size() >= 8 && body.substr(0, 5) == "<!-- " && body.substr(body.size() - 4) == " -->") continue;
+    out.append(line);
+  }
+  return out;
+}
+
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 bool NamesNavareaIn(const std::string& upper, int n) {
@@ -58,7 +78,7 @@ void AssignNavarea(MsiMessage* m, const std::vector<int>& areas, int first_id) {
 MergeResult MergeFetchResult(const MessageStore& previous_in, const std::string& text, int first_id) {
   MergeResult r;
   MessageStore fresh;
-  for (const FeedSection& section : SplitSections(text)) {
+  for (const FeedSection& section : SplitSections(WithoutFetchComments(text))) {
     for (MsiMessage& m : ParseBulletin(section.text)) {
       switch (section.kind) {
         case SECTION_NAVAREA:

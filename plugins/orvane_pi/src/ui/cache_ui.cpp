@@ -8,20 +8,22 @@
 #include "fetch/fetch_cache.h"
 #include "orvane_pi/orvane_pi.h"
 #include "orvane_pi/translate.h"
+#include "ui/modal.h"
 
 namespace orvane {
 
 std::string PurgeCacheWithMessage(wxWindow* parent, orvane_pi* plugin) {
   const std::string text = plugin ? plugin->PurgeStaleCache() : orvane::PurgeStaleCache(&Tr);
-  wxMessageBox(ToWx(text), TrWx("Orvane cache"), wxOK | wxICON_INFORMATION, parent);
+  PluginMessageBox(ToWx(text), TrWx("Orvane cache"), wxOK | wxICON_INFORMATION, parent);
   return text;
 }
 
 void ConfirmAndPurgeCache(wxWindow* parent, orvane_pi* plugin, wxStaticText* status_label,
                           wxStaticText* size_label) {
-  const int answer = wxMessageBox(
+  const int answer = PluginMessageBox(
       TrWx("Purge ALL fetch cache files (HTML/text)?\nSettings are kept. Next fetch refetches sources."),
       TrWx("Cache purge"), wxYES_NO | wxNO_DEFAULT | wxICON_QUESTION, parent);
+  if (answer == kModalShutdown) return;
   std::string text;
   if (answer == wxYES)
     text = plugin ? plugin->PurgeAllCache() : orvane::PurgeAllCache(&Tr);
@@ -29,7 +31,7 @@ void ConfirmAndPurgeCache(wxWindow* parent, orvane_pi* plugin, wxStaticText* sta
     text = plugin ? plugin->PurgeStaleCache() : orvane::PurgeStaleCache(&Tr);
   if (status_label) status_label->SetLabel(ToWx(text));
   if (size_label) size_label->SetLabel(ToWx(CacheSizeReport(&Tr)));
-  wxMessageBox(ToWx(text), TrWx("Cache purge"), wxOK | wxICON_INFORMATION, parent);
+  PluginMessageBox(ToWx(text), TrWx("Cache purge"), wxOK | wxICON_INFORMATION, parent);
 }
 
 bool OpenCacheFolder() {

@@ -10,6 +10,7 @@
 #include "orvane_pi/orvane_pi.h"
 #include "orvane_pi/translate.h"
 #include "overlay/swatch_dc.h"
+#include "ui/modal.h"
 
 namespace orvane {
 
@@ -73,6 +74,7 @@ using namespace orvane;
 
 void orvane_pi::ShowMessageDetail(int index) {
   if (index < 0 || static_cast<size_t>(index) >= store_.size()) return;
-  MessageDetailDialog dlg(canvas_, store_[static_cast<size_t>(index)]);
-  dlg.ShowModal();
+  wxWindowPtr<MessageDetailDialog> dlg(new MessageDetailDialog(nullptr, store_[static_cast<size_t>(index)]));
+  PlaceOver(dlg.get(), canvas_);
+  RunModal(dlg.get());
 }

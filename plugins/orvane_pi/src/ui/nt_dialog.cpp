@@ -28,6 +28,7 @@
 #include "parse/bulletin.h"
 #include "parse/geography.h"
 #include "ui/cache_ui.h"
+#include "ui/modal.h"
 #include "ui/theme.h"
 
 namespace orvane {
@@ -132,7 +133,7 @@ double RangeFromChoiceText(const std::string& text) {
 
 std::string ShowResultBox(wxWindow* parent, const std::string& text, const wxString& caption) {
   if (text.empty()) return text;
-  wxMessageBox(ToWx(text), caption, wxOK | wxICON_INFORMATION, parent);
+  PluginMessageBox(ToWx(text), caption, wxOK | wxICON_INFORMATION, parent);
   return text;
 }
 
@@ -143,10 +144,12 @@ std::string RunExportParcel(wxWindow* parent, orvane_pi* plugin) {
 
 std::string RunImportParcel(wxWindow* parent, orvane_pi* plugin) {
   if (!plugin) return {};
-  wxFileDialog dlg(parent, TrWx("Import parcel"), wxEmptyString, wxEmptyString,
-                   TrWx("Parcels (*.json;*.zip)|*.json;*.zip|All files (*)|*"), wxFD_OPEN | wxFD_FILE_MUST_EXIST);
-  if (dlg.ShowModal() != wxID_OK) return {};
-  return ShowResultBox(parent, plugin->ImportParcel(FromWx(dlg.GetPath())), TrWx("Orvane parcel"));
+  wxWindowPtr<wxFileDialog> dlg(new wxFileDialog(nullptr, TrWx("Import parcel"), wxEmptyString, wxEmptyString,
+                                                 TrWx("Parcels (*.json;*.zip)|*.json;*.zip|All files (*)|*"),
+                                                 wxFD_OPEN | wxFD_FILE_MUST_EXIST));
+  PlaceOver(dlg.get(), parent);
+  if (RunModal(dlg.get()) != wxID_OK) return {};
+  return ShowResultBox(parent, plugin->ImportParcel(FromWx(dlg->GetPath())), TrWx("Orvane parcel"));
 }
 
 std::string RunCorridorHint(wxWindow* parent, orvane_pi* plugin) {
@@ -569,16 +572,19 @@ void NtDialog::OnOpenCache(wxCommandEvent&) { OpenCacheFolder(); }
 
 void NtDialog::OnPurgeCache(wxCommandEvent&) {
   PurgeCacheWithMessage(this, plugin_);
+  if (PluginClosing()) return;
   RefreshList();
 }
 
 void NtDialog::OnExportParcel(wxCommandEvent&) {
   RunExportParcel(this, plugin_);
+  if (PluginClosing()) return;
   RefreshList();
 }
 
 void NtDialog::OnImportParcel(wxCommandEvent&) {
   RunImportParcel(this, plugin_);
+  if (PluginClosing()) return;
   RefreshList();
 }
 

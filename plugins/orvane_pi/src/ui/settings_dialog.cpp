@@ -27,6 +27,7 @@
 #include "parse/geography.h"
 #include "settings/settings.h"
 #include "ui/cache_ui.h"
+#include "ui/modal.h"
 #include "ui/nt_dialog.h"
 #include "ui/receiver_page.h"
 #include "ui/settings_dialog_logic.h"
@@ -66,10 +67,11 @@ wxStaticText* WrappedText(wxWindow* parent, const wxString& text, int width) {
   return t;
 }
 
-// The confirmation before a mandatory category or B2 letter is hidden.
-bool ConfirmMandatoryOff(wxWindow* parent, const char* text) {
-  return wxMessageBox(TrWx(text), TrWx("Mandatory B2 - confirm"), wxYES_NO | wxNO_DEFAULT | wxICON_WARNING,
-                      parent) == wxYES;
+// The confirmation before a mandatory category or B2 letter is hidden:
+// wxYES, wxNO, or kModalShutdown when the plug-in is going away.
+int ConfirmMandatoryOff(wxWindow* parent, const char* text) {
+  return PluginMessageBox(TrWx(text), TrWx("Mandatory B2 - confirm"), wxYES_NO | wxNO_DEFAULT | wxICON_WARNING,
+                          parent);
 }
 
 unsigned char ChannelByte(float v) {
@@ -459,20 +461,23 @@ void SettingsDialog::OnLineWidth() {
 
 void SettingsDialog::OnTypeBox(MsgType t) {
   wxCheckBox* box = type_boxes_[t];
-  if (!box->GetValue() && IsMandatoryType(t) &&
-      !ConfirmMandatoryOff(this,
-                           "This bucket is tied to mandatory IMO B2 (A/L, B, or D).\nHiding it is strongly "
-                           "discouraged for watchkeeping.\n\nDisable anyway?"))
-    box->SetValue(true);
+  if (!box->GetValue() && IsMandatoryType(t)) {
+    const int answer = ConfirmMandatoryOff(this,
+                                           "This bucket is tied to mandatory IMO B2 (A/L, B, or D).\nHiding it is "
+                                           "strongly discouraged for watchkeeping.\n\nDisable anyway?");
+    if (answer == kModalShutdown) return;
+    if (answer != wxYES) box->SetValue(true);
+  }
   UpdateLegend();
 }
 
 void SettingsDialog::OnB2Box(char letter) {
   wxCheckBox* box = b2_box(letter);
-  if (!box->GetValue() && B2ClassOf(letter) == B2_MANDATORY &&
-      !ConfirmMandatoryOff(this, "B2 letter is IMO mandatory (A/B/D/L).\nDisabling is strongly discouraged.\n\n"
-                                 "Disable anyway?"))
-    box->SetValue(true);
+  if (!box->GetValue() && B2ClassOf(letter) == B2_MANDATORY) {
+    const int answer = ConfirmMandatoryOff(
+        this, "B2 letter is IMO mandatory (A/B/D/L).\nDisabling is strongly discouraged.\n\nDisable anyway?");
+    if (answer != wxYES && answer != kModalShutdown) box->SetValue(true);
+  }
 }
 
 void SettingsDialog::OnModeChanged() {
@@ -510,9 +515,10 @@ void SettingsDialog::PickColour(MsgType t) {
   wxColourData data;
   data.SetChooseFull(true);
   data.SetColour(wxColour(ChannelByte(now.r), ChannelByte(now.g), ChannelByte(now.b)));
-  wxColourDialog picker(this, &data);
-  if (picker.ShowModal() != wxID_OK) return;
-  const wxColour c = picker.GetColourData().GetColour();
+  wxWindowPtr<wxColourDialog> picker(new wxColourDialog(nullptr, &data));
+  PlaceOver(picker.get(), this);
+  if (RunModal(picker.get()) != wxID_OK) return;
+  const wxColour c = picker->GetColourData().GetColour();
   if (!c.IsOk()) return;
   const TypeRgb chosen{c.Red() / 255.0f, c.Green() / 255.0f, c.Blue() / 255.0f, now.a > 0.05f ? now.a : 0.55f};
   pending_[t] = chosen;
@@ -530,8 +536,8 @@ void SettingsDialog::ResetColour(MsgType t) {
 
 void SettingsDialog::OnSave() {
   if (NavareaSelectionMissing(ManualMode(), TickedNavareaMask())) {
-    wxMessageBox(TrWx("Manual mode requires at least one NAVAREA."), TrWx("Orvane settings"), wxOK | wxICON_WARNING,
-                 this);
+    PluginMessageBox(TrWx("Manual mode requires at least one NAVAREA."), TrWx("Orvane settings"),
+                     wxOK | wxICON_WARNING, this);
     return;
   }
   SetReturnCode(wxID_OK);
@@ -603,12 +609,16 @@ void SettingsDialog::RestoreColourSnapshot() {
 
 }  // namespace orvane
 
-void orvane_pi::ShowSettingsDialog(wxWindow* parent, int page) {
+bool orvane_pi::ShowSettingsDialog(wxWindow* parent, int page) {
   settings_start_page_ = page;
   ++settings_dialog_opens_;
-  orvane::SettingsDialog dialog(parent, *this, page);
-  const int rc = dialog.ShowModal();
-  dialog.Finish(rc);
+  wxWindowPtr<orvane::SettingsDialog> dialog(new orvane::SettingsDialog(nullptr, *this, page));
+  orvane::PlaceOver(dialog.get(), parent);
+  const int rc = orvane::RunModal(dialog.get());
+  // Closed by DeInit: this object is going away.
+  if (rc == orvane::kModalShutdown) return false;
+  dialog->Finish(rc);
+  return true;
 }
 
 void orvane_pi::FetchNowCommand(orvane::SettingsDialog& d) {
@@ -617,8 +627,8 @@ void orvane_pi::FetchNowCommand(orvane::SettingsDialog& d) {
   const bool manual = d.ManualMode();
   const int32_t mask = d.TickedNavareaMask();
   if (NavareaSelectionMissing(manual, mask)) {
-    wxMessageBox(TrWx("Select at least one NAVAREA (manual mode)."), TrWx("Orvane fetch"), wxOK | wxICON_INFORMATION,
-                 &d);
+    PluginMessageBox(TrWx("Select at least one NAVAREA (manual mode)."), TrWx("Orvane fetch"),
+                     wxOK | wxICON_INFORMATION, &d);
     return;
   }
   SetNavareaAuto(!manual);
