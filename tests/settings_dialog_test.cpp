@@ -19,6 +19,7 @@
 #include <wx/slider.h>
 #include <wx/spinctrl.h>
 #include <wx/stattext.h>
+#include <wx/filedlg.h>
 #include <wx/testing.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
@@ -229,6 +230,17 @@ TEST_F(SettingsDialogTest, ReceiverPageChoosesTheInputAndTheLettersKept) {
   p->source_choice()->GetEventHandler()->ProcessEvent(choice);
   EXPECT_TRUE(p->tcp_text()->IsEnabled());
   EXPECT_FALSE(p->device_text()->IsEnabled());
+  EXPECT_FALSE(p->browse_button()->IsEnabled());
+  // Browse opens the plug-in's own file dialog (modal, ended at shutdown);
+  // a cancelled one leaves the path alone.
+  p->source_choice()->SetSelection(static_cast<int>(ReceiverSource::kFile));
+  p->source_choice()->GetEventHandler()->ProcessEvent(choice);
+  ASSERT_TRUE(p->browse_button()->IsEnabled());
+  p->file_text()->SetValue("kept.nmea");
+  wxTEST_DIALOG(Press(p->browse_button()), wxExpectModal<wxFileDialog>("", wxID_CANCEL));
+  EXPECT_EQ(p->file_text()->GetValue().utf8_string(), "kept.nmea");
+  p->source_choice()->SetSelection(static_cast<int>(ReceiverSource::kTcp));
+  p->source_choice()->GetEventHandler()->ProcessEvent(choice);
   p->tcp_text()->SetValue("127.0.0.1:9");  // nothing listens there: the input keeps trying
   p->b1_text()->SetValue("n, o, p");
   p->b2_text()->SetValue("e");

@@ -1,7 +1,8 @@
 #include "ui/receiver_page.h"
 
+#include <wx/button.h>
 #include <wx/choice.h>
-#include <wx/filepicker.h>
+#include <wx/filedlg.h>
 #include <wx/sizer.h>
 #include <wx/spinctrl.h>
 #include <wx/stattext.h>
@@ -9,6 +10,7 @@
 
 #include "orvane_pi/translate.h"
 #include "receiver/receiver_input.h"
+#include "ui/modal.h"
 
 namespace orvane {
 namespace {
@@ -48,9 +50,16 @@ ReceiverPage::ReceiverPage(wxWindow* parent, const Settings& s, const std::strin
   row("TCP host:port", tcp_);
   udp_ = new wxTextCtrl(this, wxID_ANY, ToWx(s.receiver_udp));
   row("UDP listen address:port", udp_);
-  file_ = new wxFilePickerCtrl(this, wxID_ANY, ToWx(s.receiver_file), TrWx("Receiver log"),
-                               "NMEA logs (*.nmea;*.txt;*.log)|*.nmea;*.txt;*.log|All files|*");
-  row("Recorded file", file_);
+  // A text and a Browse button rather than the toolkit's native file
+  // picker, whose own dialog cannot outlive a parentless settings dialog.
+  auto* file_row = new wxBoxSizer(wxHORIZONTAL);
+  file_ = new wxTextCtrl(this, wxID_ANY, ToWx(s.receiver_file));
+  browse_ = new wxButton(this, wxID_ANY, TrWx("Browse..."));
+  browse_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnBrowse(); });
+  file_row->Add(file_, 1, wxEXPAND | wxRIGHT, 4);
+  file_row->Add(browse_, 0);
+  grid->Add(new wxStaticText(this, wxID_ANY, TrWx("Recorded file")), 0, wxALIGN_CENTER_VERTICAL);
+  grid->Add(file_row, 1, wxEXPAND);
   garbled_ = new wxSpinCtrlDouble(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize, wxSP_ARROW_KEYS,
                                   0.0, 100.0, s.receiver_garbled_percent, 0.5);
   row("Garbled above (% bad characters)", garbled_);
@@ -72,6 +81,15 @@ void ReceiverPage::OnSource() {
   tcp_->Enable(source == ReceiverSource::kTcp);
   udp_->Enable(source == ReceiverSource::kUdp);
   file_->Enable(source == ReceiverSource::kFile);
+  browse_->Enable(source == ReceiverSource::kFile);
+}
+
+void ReceiverPage::OnBrowse() {
+  wxWindowPtr<wxFileDialog> dlg(new wxFileDialog(nullptr, TrWx("Receiver log"), wxEmptyString, wxEmptyString,
+                                                 TrWx("NMEA logs (*.nmea;*.txt;*.log)|*.nmea;*.txt;*.log|All files (*)|*"),
+                                                 wxFD_OPEN | wxFD_FILE_MUST_EXIST));
+  PlaceOver(dlg.get(), this);
+  if (RunModal(dlg.get()) == wxID_OK) file_->SetValue(dlg->GetPath());
 }
 
 Settings ReceiverPage::Collect(const Settings& base) const {
@@ -81,7 +99,7 @@ Settings ReceiverPage::Collect(const Settings& base) const {
   s.receiver_baud = LimitReceiverBaud(ReceiverBaudRates().at(static_cast<size_t>(std::max(0, baud_->GetSelection()))));
   s.receiver_tcp = FromWx(tcp_->GetValue());
   s.receiver_udp = FromWx(udp_->GetValue());
-  s.receiver_file = FromWx(file_->GetPath());
+  s.receiver_file = FromWx(file_->GetValue());
   s.receiver_garbled_percent = LimitGarbledPercent(garbled_->GetValue());
   s.receiver_b1_mask = B1MaskFromLetters(FromWx(b1_->GetValue()));
   s.receiver_b2_mask = B2MaskFromLetters(FromWx(b2_->GetValue()));

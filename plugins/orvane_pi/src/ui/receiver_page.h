@@ -6,8 +6,8 @@
 
 #include "settings/settings.h"
 
+class wxButton;
 class wxChoice;
-class wxFilePickerCtrl;
 class wxSpinCtrlDouble;
 class wxStaticText;
 class wxTextCtrl;
@@ -27,7 +27,8 @@ class ReceiverPage : public wxPanel {
   wxChoice* baud_choice() const { return baud_; }
   wxTextCtrl* tcp_text() const { return tcp_; }
   wxTextCtrl* udp_text() const { return udp_; }
-  wxFilePickerCtrl* file_picker() const { return file_; }
+  wxTextCtrl* file_text() const { return file_; }
+  wxButton* browse_button() const { return browse_; }
   wxSpinCtrlDouble* garbled_spin() const { return garbled_; }
   wxTextCtrl* b1_text() const { return b1_; }
   wxTextCtrl* b2_text() const { return b2_; }
@@ -35,13 +36,15 @@ class ReceiverPage : public wxPanel {
 
  private:
   void OnSource();
+  void OnBrowse();
 
   wxChoice* source_ = nullptr;
   wxTextCtrl* device_ = nullptr;
   wxChoice* baud_ = nullptr;
   wxTextCtrl* tcp_ = nullptr;
   wxTextCtrl* udp_ = nullptr;
-  wxFilePickerCtrl* file_ = nullptr;
+  wxTextCtrl* file_ = nullptr;
+  wxButton* browse_ = nullptr;
   wxSpinCtrlDouble* garbled_ = nullptr;
   wxTextCtrl* b1_ = nullptr;
   wxTextCtrl* b2_ = nullptr;
