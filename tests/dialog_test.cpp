@@ -468,8 +468,8 @@ TEST_F(DialogTest, ParcelAndReportButtonsReportInABox) {
       },
       wxExpectModal<wxMessageDialog>(wxID_OK), wxExpectModal<wxMessageDialog>(wxID_OK),
       wxExpectModal<wxMessageDialog>(wxID_OK));
-  // Without an active route the parcel is written empty, and the hint says how to get one.
-  EXPECT_EQ(exported.rfind("Parcel OK \xE2\x80\x94 0 msgs \xE2\x86\x92 ", 0), 0u) << exported;
+  // Without an active route the export is refused, and the hint says how to get one.
+  EXPECT_EQ(exported, "Parcel export refused: no active route \xE2\x80\x94 activate a route first");
   EXPECT_EQ(hint.rfind("No active route", 0), 0u) << hint;
   EXPECT_EQ(report.rfind("Report saved: ", 0), 0u) << report;
   wxTEST_DIALOG(EXPECT_EQ(ShowResultBox(dlg, "Parcel written", "Orvane parcel"), "Parcel written"),

@@ -89,15 +89,12 @@ class ExchangeTest : public testing::Test {
   std::unique_ptr<orvane_pi> plugin_;
 };
 
-TEST_F(ExchangeTest, WithoutAnActiveRouteTheParcelIsEmpty) {
+TEST_F(ExchangeTest, WithoutAnActiveRouteTheExportIsRefused) {
   Import({PointMessage("a", 42.0, 31.0)});
-  const std::string status = plugin_->ExportParcel();
-  ASSERT_EQ(status.rfind("Parcel OK \xE2\x80\x94 0 msgs \xE2\x86\x92 ", 0), 0u) << status;
-  EXPECT_EQ(plugin_->status_text(), status);
-  ParcelMeta meta;
-  EXPECT_TRUE(ReadExport(status, &meta).empty());
-  EXPECT_EQ(meta.route_id, "");
-  EXPECT_EQ(meta.note, "empty route \xE2\x80\x94 empty parcel");
+  const std::string before = plugin_->status_text();
+  EXPECT_EQ(plugin_->ExportParcel(), "Parcel export refused: no active route \xE2\x80\x94 activate a route first");
+  EXPECT_EQ(plugin_->status_text(), before);  // no success line
+  EXPECT_FALSE(std::filesystem::exists(ParcelsDir()) && !std::filesystem::is_empty(ParcelsDir()));
 }
 
 TEST_F(ExchangeTest, TheCorridorTakesActiveMessagesNearTheRoute) {
@@ -124,17 +121,13 @@ TEST_F(ExchangeTest, AWarningOnTheLegBetweenDistantWaypointsIsExported) {
   EXPECT_EQ(out[0].id, "midway");
 }
 
-TEST_F(ExchangeTest, ARouteWithoutWaypointsGivesAnEmptyParcelWithItsId) {
+TEST_F(ExchangeTest, ARouteWithoutWaypointsIsRefused) {
   SetRoute({});
   Import({PointMessage("a", 42.0, 31.0)});
-  ParcelMeta meta;
-  EXPECT_TRUE(ReadExport(plugin_->ExportParcel(), &meta).empty());
-  EXPECT_EQ(meta.route_id, "route-1");
-  EXPECT_EQ(meta.note, "empty route \xE2\x80\x94 empty parcel");
+  EXPECT_EQ(plugin_->ExportParcel(), "Parcel export refused: the active route has no waypoints");
   // A GUID the host does not know counts the same.
   Host().active_route_guid = "gone";
-  EXPECT_TRUE(ReadExport(plugin_->ExportParcel(), &meta).empty());
-  EXPECT_EQ(meta.route_id, "gone");
+  EXPECT_EQ(plugin_->ExportParcel(), "Parcel export refused: the active route has no waypoints");
 }
 
 TEST_F(ExchangeTest, ImportReplacesByIdAndAddsTheRest) {

@@ -43,13 +43,15 @@ std::string orvane_pi::ExportParcel() {
   std::vector<MsiMessage> messages;
   const ActiveRoute route = GetActiveRoute();
   meta.route_id = route.guid;
-  if (route.waypoints.empty()) {
-    meta.note = "empty route \xE2\x80\x94 empty parcel";
-  } else {
-    meta.route_name = route.name;
-    meta.note = "corridor filter applied";
-    messages = CorridorMessages(store_, route.waypoints, settings_.corridor_nm);
-  }
+  // A parcel is the warnings along a route: without one there is nothing
+  // to export, and an empty file must not read as a success.
+  if (route.guid.empty())
+    return Tr("Parcel export refused: no active route \xE2\x80\x94 activate a route first");
+  if (route.waypoints.empty())
+    return Tr("Parcel export refused: the active route has no waypoints");
+  meta.route_name = route.name;
+  meta.note = "corridor filter applied";
+  messages = CorridorMessages(store_, route.waypoints, settings_.corridor_nm);
   const std::string text = WriteParcelJson(messages, meta);
   const std::string dir = ParcelsDirectory();
   if (dir.empty()) return Tr("Parcel export failed: no cache dir");
